@@ -1,0 +1,23 @@
+#pragma once
+// The window that echoed text is shown in (the console of kestrel). The file
+// services only need these few operations of it.
+#include <string>
+
+namespace kestrel {
+
+class ConsoleSink {
+public:
+    virtual ~ConsoleSink() = default;
+    virtual bool visible() const = 0;
+    // Append one line (the bare text, no bars or indent).
+    virtual void add(const std::string& text) = 0;
+    // Empty the output box.
+    virtual void cls() = 0;
+    // Length of the text the box holds, and trimming to the last `keep` characters.
+    virtual std::size_t textLength() const = 0;
+    virtual void keepLast(std::size_t keep) = 0;
+    // Shown or hidden (the `silent` directive); a hidden console shows nothing.
+    virtual void setVisible(bool) {}
+};
+
+} // namespace kestrel

@@ -1,0 +1,110 @@
+#pragma once
+// The file services of one program: the stack of open files (the log is file
+// 1), typed reads and writes, file names and dialogs, the log and echo, and
+// the shell words.
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kestrel {
+
+class Platform;
+class ConsoleSink;
+
+// What getdata returns and putdata takes: nothing, a number or a text.
+using FileValue = std::variant<std::monostate, int32_t, std::string>;
+
+class FileHandle {
+public:
+    static constexpr int kMaxFiles = 16;
+
+    // Opens the log "[yyyymmdd-hhmm]<programName>.log" in the platform's log
+    // directory as file 1 and writes "Logging started ...". A log that cannot
+    // be opened leaves the program running without a log file.
+    FileHandle(Platform& platform, std::string programName);
+    ~FileHandle();
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    // --- the file stack ------------------------------------------------
+    // Opens a file as the new current file; returns the name used, or "" when
+    // nothing was opened. `name` is updated in place when completed or chosen.
+    std::string OpenFile(std::string& name, const std::string& mode, bool confirm = false);
+    void closefile();
+    int fileno() const { return fileno_; }
+    bool fileopen() const { return fileno_ > 1; }
+
+    FileValue getdata(const std::string& kind);
+    void putdata(const std::string& kind, const FileValue& value);
+    // Conveniences over getdata for callers that know the kind's type.
+    std::string getText(const std::string& kind);
+    int32_t getNumber(const std::string& kind);
+
+    void SeekData(int32_t offset);
+    int32_t fPos();
+    int32_t fLen();
+    bool ENDOF();
+
+    // Line counter of the current file (physical lines read so far).
+    int lineno() const;
+    void setLineno(int value);
+    // Full name of the current (top) file as opened, for diagnostics; "" for the log.
+    std::string currentFileName() const;
+
+    // --- names ---------------------------------------------------------
+    std::string filename(const std::string& kind) const;
+    void setFilename(const std::string& kind, const std::string& value);
+    std::string filename_get(std::string& dir, std::string& name, std::string& ext) const;
+    const std::string& directory() const { return directory_; }
+    const std::string& extension() const { return extension_; }
+
+    bool exist(std::string& name, bool ask, bool confirm);
+    std::string getfile(const std::string& mode);
+    std::string shortenname(const std::string& path);
+    void ShrinkName(std::string& text);
+
+    // --- log and console -----------------------------------------------
+    void echo(const std::string& text, bool underline = false, int indent = 0);
+    void cls();
+    void setConsole(ConsoleSink* console) { console_ = console; }
+    ConsoleSink* console() const { return console_; }
+    // Flushes and closes the log (before a critical exit).
+    void closeLog();
+    // The critical-error box: closes the log, then the platform shows the box
+    // and ends the program (throws ProgramExit{2}).
+    [[noreturn]] void critical(const std::string& text);
+    std::string logPath() const { return logPath_; }
+
+    // --- shell words ---------------------------------------------------
+    std::string Dos(const std::string& word, std::string& argument);
+
+    Platform& platform() { return platform_; }
+
+private:
+    struct OpenEntry;
+    OpenEntry& top();
+    const OpenEntry* topOrNull() const;
+    std::string readValue(OpenEntry& file);
+    std::string currentDirectory() const;
+    std::string joinPath(const std::string& folder, const std::string& name) const;
+    std::string absoluteArgument(const std::string& argument) const;
+    std::string dosWord(const std::string& word, std::string& argument);
+
+    Platform& platform_;
+    std::string programName_;
+    std::string logLine_;  // reused by echo so a busy log does not allocate per line
+    ConsoleSink* console_ = nullptr;
+    std::ofstream log_;
+    std::string logPath_;
+    std::vector<std::unique_ptr<OpenEntry>> stack_;  // files 2..fileno
+    int fileno_ = 1;
+    int logLines_ = 0;
+    std::string name_;
+    std::string directory_;
+    std::string extension_;
+};
+
+} // namespace kestrel

@@ -1,0 +1,86 @@
+#pragma once
+// A scripted platform for tests: dialogs answer from queues, boxes are
+// recorded, and the critical box throws ProgramExit like the real one.
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "text/KestrelError.h"
+
+namespace kestrel::test {
+
+class FakePlatform : public Platform {
+public:
+    explicit FakePlatform(std::string home = std::filesystem::temp_directory_path().string())
+        : home_(std::move(home)) {}
+
+    std::vector<std::string> boxes;          // every box shown, as "title|text"
+    std::deque<bool> yesNoAnswers;           // default: No
+    std::deque<std::optional<std::string>> inputAnswers;  // default: cancelled
+    std::deque<std::string> fileAnswers;     // default: cancelled
+    std::vector<std::string> opened;         // shellOpen / editor targets
+    std::string logDir;                      // "" = no log file
+
+    void messageBox(const std::string& text, const std::string& title) override {
+        boxes.push_back(title + "|" + text);
+    }
+    void notice(const std::string& text) override { boxes.push_back("Notice:|" + text); }
+    bool askYesNo(const std::string& text, const std::string& title) override {
+        boxes.push_back(title + "|" + text);
+        if (yesNoAnswers.empty()) return false;
+        bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title) override {
+        boxes.push_back(title + "|" + prompt);
+        if (inputAnswers.empty()) return std::nullopt;
+        auto answer = inputAnswers.front();
+        inputAnswers.pop_front();
+        return answer;
+    }
+    [[noreturn]] void critical(const std::string& text) override {
+        boxes.push_back("CRITICAL ERROR|" + text);
+        throw ProgramExit{2};
+    }
+    std::string fileDialog(const FileDialogRequest& request) override {
+        boxes.push_back("dialog|" + request.title);
+        if (fileAnswers.empty()) return "";
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+    std::string programDirectory() override { return home_; }
+    std::string logDirectory() override { return logDir; }
+    std::string resolveExisting(const std::string& name) override {
+        std::string native = nativePath(name);
+        std::error_code ec;
+        return std::filesystem::exists(native, ec) ? native : std::string();
+    }
+    std::string nativePath(const std::string& name) override {
+        std::string out = name;
+        for (char& c : out)
+            if (c == '\\') c = '/';
+        return out;
+    }
+    bool isAbsolute(const std::string& name) override { return !name.empty() && (name[0] == '/' || name[0] == '\\'); }
+    std::string shortName(const std::string& path) override { return resolveExisting(path); }
+    char separator() const override { return '/'; }
+    std::string shellOpen(const std::string& target) override {
+        opened.push_back(target);
+        return "";
+    }
+    std::string openTextEditor(const std::string& file) override {
+        opened.push_back("editor:" + file);
+        return "";
+    }
+    bool interactive() const override { return false; }
+
+private:
+    std::string home_;
+};
+
+} // namespace kestrel::test

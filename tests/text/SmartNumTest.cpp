@@ -1,0 +1,132 @@
+#include "text/SmartNum.h"
+
+#include <gtest/gtest.h>
+
+#include "text/Autobank.h"
+#include "text/KestrelError.h"
+
+namespace kestrel {
+namespace {
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) out += static_cast<char>(v);
+    return out;
+}
+
+class AutobankOn : public ::testing::Test {
+protected:
+    void SetUp() override { setAutobank(true); }
+    void TearDown() override { setAutobank(true); }
+};
+
+TEST_F(AutobankOn, CPtrAddsImageBaseBelowIt) {
+    EXPECT_EQ(SmartNum::CPtr("&h100"), 0x08000100);
+    EXPECT_EQ(SmartNum::CPtr("&h8000000"), 0x08000000);
+    EXPECT_EQ(SmartNum::CPtr("&h8000100"), 0x08000100);  // converting twice is harmless
+    EXPECT_EQ(SmartNum::CPtr("0"), 0);
+    EXPECT_EQ(SmartNum::CPtr("&h8000"), -32768);
+    EXPECT_EQ(SmartNum::numberpush("&h8000", -3), bytes({0x00, 0x80, 0xFF, 0xFF}));
+    setAutobank(false);
+    EXPECT_FALSE(autobank());
+    EXPECT_EQ(SmartNum::CPtr("&h100"), 0x100);
+    EXPECT_EQ(SmartNum::numberpush("4096", -9), bytes({0x00, 0x10, 0x00, 0x00}));
+}
+
+TEST(SmartNumPush, FieldsAreLittleEndianAndKeepLeadingDigits) {
+    EXPECT_EQ(SmartNum::numberpush("&HFF", 0), bytes({0xFF}));
+    EXPECT_EQ(SmartNum::numberpush("255", 0), bytes({0xFF}));
+    EXPECT_EQ(SmartNum::numberpush("256", 0), bytes({0x10}));
+    EXPECT_EQ(SmartNum::numberpush("300", 0), bytes({0x12}));
+    EXPECT_EQ(SmartNum::numberpush("-1", -1), bytes({0xFF, 0xFF}));
+    EXPECT_EQ(SmartNum::numberpush("&h1234", -1), bytes({0x34, 0x12}));
+    EXPECT_EQ(SmartNum::numberpush("5", -2), bytes({0x05, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(SmartNum::numberpush("&h1", -2), bytes({0x01, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(SmartNum::numberpush("&hZZ", 0), bytes({0x00}));
+    EXPECT_EQ(SmartNum::numberpush("&h1Z", 0), bytes({0x01}));
+    EXPECT_EQ(SmartNum::numberpush("1", -5).size(), 5u);
+    EXPECT_THROW(SmartNum::numberpush("4294967296", -2), OverflowError);
+}
+
+TEST(SmartNumPush, RawDataTakesItsOwnLength) {
+    EXPECT_EQ(SmartNum::numberpush("&habc", 1), bytes({0xBC, 0x0A}));
+    EXPECT_EQ(SmartNum::numberpush("&h0102&h0304", 1), bytes({0x04, 0x03, 0x02, 0x01}));
+    EXPECT_EQ(SmartNum::numberpush("", 1), "");
+}
+
+TEST(SmartNumPull, BytesToHexWords) {
+    EXPECT_EQ(SmartNum::numberpull(bytes({0x0A, 0x00})), "&h000A");
+    EXPECT_EQ(SmartNum::numberpull(bytes({0x34, 0x12})), "&h1234");
+    EXPECT_EQ(SmartNum::numberpull(""), "&h");
+    const std::string all = SmartNum::numberpush("&hFF80", -1);
+    EXPECT_EQ(SmartNum::numberpull(all), "&hFF80");
+}
+
+TEST(SmartNumTypes, LengthsAndLabels) {
+    EXPECT_EQ(SmartNum::STransLength(-4, 1), 8);
+    EXPECT_EQ(SmartNum::STransLength(5, 2), -5);
+    EXPECT_EQ(SmartNum::STransLength(-7, 2), 1);
+    EXPECT_EQ(SmartNum::STransLength(-13, 2), 13);
+    EXPECT_EQ(SmartNum::STransLabel(-14), "");
+    EXPECT_EQ(SmartNum::STransLabel(1), "");
+    EXPECT_EQ(SmartNum::STransLabel(-3), "Pointer = ");
+    EXPECT_EQ(SmartNum::STransLabel(-9), "Move Point= ");
+    EXPECT_THROW(SmartNum::STransLength(-20000, 1), OverflowError);
+}
+
+TEST_F(AutobankOn, CodevalsLeavesPointerSlotsOpen) {
+    SmartNum num;
+    std::string mask = "0,1,3";
+    EXPECT_EQ(num.kaCodevals("5 &h1234 lbl", mask), bytes({0x05, 0x34, 0x12}) + "!PTR");
+    EXPECT_EQ(mask, "lbl,3,3");
+
+    mask = "8,0,9";
+    EXPECT_EQ(num.kaCodevals("Msg 1 #20", mask), "!PTR" + bytes({0x01}) + "!PTR");
+    EXPECT_EQ(mask, "msg,0,8,&h20,5,9");  // words but the last are lower-cased
+
+    mask = "3,3";
+    num.kaCodevals("Start Loop", mask);
+    EXPECT_EQ(mask, "start,0,3,Loop,4,3");
+
+    mask = "0,0";
+    EXPECT_EQ(num.kaCodevals("1 2", mask), bytes({0x01, 0x02}));
+    EXPECT_EQ(mask, "");
+}
+
+TEST(SmartNumCodevals, UserParametersWriteMarkers) {
+    SmartNum num;
+    std::string mask = "1";
+    EXPECT_EQ(num.kaCodevals("$1", mask), "12");
+    EXPECT_EQ(mask, "");
+    mask = "0,2,3";
+    EXPECT_EQ(num.kaCodevals("$1 $2 $3", mask), "1113!PTR");
+    EXPECT_EQ(mask, "$3,4,3");
+}
+
+TEST(SmartNumCodevals, EmptyArgumentsReuseHolders) {
+    SmartNum num;
+    std::string mask = "0,1";
+    num.kaCodevals("1 2", mask);
+    mask = "";
+    EXPECT_EQ(num.kaCodevals("3 4", mask), bytes({0x03, 0x04, 0x00}));
+    EXPECT_EQ(num.valueHolder().values(1), "4");
+
+    SmartNum fresh;
+    mask = "0";
+    EXPECT_THROW(fresh.kaCodevals("1 2", mask), TypeMismatchError);  // no type for "2"
+    mask = "x";
+    EXPECT_THROW(fresh.kaCodevals("1", mask), TypeMismatchError);
+}
+
+TEST(SmartNumRipvals, DecodesByTypeList) {
+    SmartNum num;
+    const std::string data = bytes({0x05, 0x34, 0x12, 0x00, 0x01, 0x00, 0x08});
+    EXPECT_EQ(num.kaRipvals(data, "0,1,3"), "&h05 &h1234 &h08000100");
+    EXPECT_EQ(num.valueHolder().values(2), "&h08000100");
+    EXPECT_EQ(num.kaRipvals(bytes({0x07}), "0,1"), "&h07 &h");  // past the end: empty field
+    EXPECT_EQ(num.kaRipvals(bytes({1, 2, 3, 4}), "$1"), "&h04030201");
+    EXPECT_THROW(num.kaRipvals(data, "-5"), OutOfRangeError);
+}
+
+}  // namespace
+}  // namespace kestrel

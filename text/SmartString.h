@@ -1,0 +1,45 @@
+#pragma once
+// The line tokenizer: directive marker, comment, up to sixteen pieces split at
+// a delimiter, and a template form in which value words become "$1", "$2"...
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+class SmartString {
+public:
+    static constexpr int kSlots = 16;
+
+    // Tabs to spaces, runs of spaces to one, no leading/trailing space.
+    static void KaScrub(std::string& source);
+    // Classifies a script line: prefix marker, inline comment, statement in values(0).
+    void kaTrim(std::string& source);
+    // Scrubs a copy and cuts it at every delimiter into values(0..count).
+    void kaSplit(std::string source, std::string_view delim);
+    // One field of a delimited text (kept with its historical off-by-one on the last field).
+    std::string kasubparm(const std::string& source, std::string_view delim, int parmno);
+    // Builds vStandard from values(0..count).
+    void kaStandard();
+    // A value word: "&h..." , "$..." when pointchk, numeric reading > 0, or exactly "0".
+    static bool isvalue(std::string_view data, bool pointchk);
+    void concat(std::string& result, int start, int fin) const;
+
+    int count() const { return count_; }
+    void setCount(int count);
+    bool docount(int n) const { return count_ == n; }
+
+    // OutOfRangeError outside 0..15.
+    const std::string& values(int index) const;
+    void setValues(int index, std::string text);
+
+    std::string vDirective;
+    std::string vComment;
+    std::string vStandard;
+
+private:
+    std::array<std::string, kSlots> values_;
+    int count_ = 0;
+};
+
+} // namespace kestrel
