@@ -1,0 +1,201 @@
+#include "buffers/FileBuffer.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "services/FileHandle.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+#include "text/SmartNum.h"
+#include "text/SmartString.h"
+
+namespace kestrel {
+
+FileBuffer::FileBuffer(FileHandle& files, std::string title)
+    : files_(files), title_(std::move(title)), current_(std::make_shared<fOffsett>()) {
+    current_->mode = 3;
+}
+
+void FileBuffer::checkSlot(int slot) {
+    if (slot < 0 || slot > kCommentSlot)
+        throw OutOfRangeError("buffer slot " + std::to_string(slot) + " (slots are 0 to 16)");
+}
+
+void FileBuffer::checkDataBuffer(int b) {
+    if (b < 0 || b >= kDataBuffers)
+        throw OutOfRangeError("data buffer " + std::to_string(b) + " (data buffers are 0 to 15)");
+}
+
+const char* FileBuffer::kindName(SlotKind kind) {
+    switch (kind) {
+    case SlotKind::Empty: return "Empty";
+    case SlotKind::Bytes: return "String";
+    case SlotKind::Picture: return "Picture";
+    }
+    return "Unknown";
+}
+
+std::vector<std::string> FileBuffer::splitList(const std::string& list) {
+    // kaSplit keeps everything after the fifteenth delimiter in its last
+    // piece; splitting that remainder again continues the same split.
+    std::vector<std::string> items;
+    SmartString pieces;
+    std::string rest = list;
+    for (;;) {
+        pieces.kaSplit(rest, ",");
+        const int last = pieces.count();
+        if (last < SmartString::kSlots - 1) {
+            for (int i = 0; i <= last; ++i) items.push_back(pieces.values(i));
+            return items;
+        }
+        for (int i = 0; i < last; ++i) items.push_back(pieces.values(i));
+        rest = pieces.values(last);
+    }
+}
+
+void FileBuffer::replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    if (from.empty()) return;
+    std::string::size_type at = 0;
+    while ((at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+}
+
+void FileBuffer::setInbuffer(uint8_t buffer) {
+    lastbuffer = current_->buffer;
+    current_->buffer = buffer;
+}
+
+const std::string& FileBuffer::buffer(int slot) const {
+    checkSlot(slot);
+    return slots_[static_cast<std::size_t>(slot)].bytes;
+}
+
+void FileBuffer::setBuffer(int slot, std::string bytes) {
+    checkSlot(slot);
+    Slot& target = slots_[static_cast<std::size_t>(slot)];
+    target.kind = SlotKind::Bytes;
+    target.bytes = std::move(bytes);
+}
+
+void FileBuffer::appendBuffer(int slot, const std::string& bytes) {
+    checkSlot(slot);
+    Slot& target = slots_[static_cast<std::size_t>(slot)];
+    if (target.kind == SlotKind::Picture)
+        throw TypeMismatchError("buffer " + std::to_string(slot) + " holds a picture, not bytes");
+    target.kind = SlotKind::Bytes;
+    target.bytes += bytes;
+}
+
+FileBuffer::SlotKind FileBuffer::slotKind(int slot) const {
+    checkSlot(slot);
+    return slots_[static_cast<std::size_t>(slot)].kind;
+}
+
+const OffsetList& FileBuffer::labels(int b) const {
+    checkDataBuffer(b);
+    return labels_[static_cast<std::size_t>(b)];
+}
+
+int32_t FileBuffer::count(int list) const {
+    if (list == kPointerList) return pointers_.count();
+    if (list < 0 || list > kPointerList)
+        throw OutOfRangeError("list " + std::to_string(list) + " (label lists 0 to 15, pointers 16)");
+    return labels_[static_cast<std::size_t>(list)].count();
+}
+
+void FileBuffer::get_Point(int32_t n, int list) {
+    if (list < 0) throw OutOfRangeError("list " + std::to_string(list));
+    current_ = std::make_shared<fOffsett>();
+    const OffsetList& source = list < kDataBuffers ? labels_[static_cast<std::size_t>(list)] : pointers_;
+    if (auto item = source.find(n)) current_ = item;
+}
+
+std::vector<FileBuffer::PendingPointer> FileBuffer::compilePointers(const std::string& pointerList, int b,
+                                                                    int32_t base) const {
+    const std::vector<std::string> items = splitList(pointerList);
+    if (items.size() % 3 != 0)
+        throw FormatError("pointer list \"" + pointerList + "\" is not made of target,position,kind triples");
+    std::vector<PendingPointer> pending;
+    std::unordered_set<std::string> keys;
+    for (std::size_t i = 0; i < items.size(); i += 3) {
+        std::string target = items[i];
+        const double address = numeric::read(target);
+        if (address > 0) target = "&h" + numeric::hexText(address);
+
+        const int32_t position = numeric::toInt32(numeric::read(items[i + 1]) + base);
+        // A pointer's Offset carries its buffer in the 100000s: a position
+        // past that would be patched into the next buffer.
+        if (position < 0 || position >= kBufferStride)
+            throw OutOfRangeError("pointer to " + target + " at byte " + std::to_string(position) + " of buffer " +
+                                  std::to_string(b) + ": pointer positions must be below " +
+                                  std::to_string(kBufferStride));
+        auto record = std::make_shared<fOffsett>();
+        record->name = target;
+        record->Offset = b * kBufferStride + position;
+        record->mode = numeric::toInt16(numeric::read(items[i + 2]));
+        record->buffer = static_cast<uint8_t>(b);
+
+        std::string key = "&h" + numeric::hexText(record->Offset);
+        if (pointers_.contains(key) || !keys.insert(numeric::lower(key)).second) throw DuplicateKeyError(key);
+        pending.push_back({std::move(key), std::move(record), position});
+    }
+    return pending;
+}
+
+void FileBuffer::add_Data(const std::string& data, const std::string& pointerList) {
+    const int b = current_->buffer;
+    checkDataBuffer(b);
+    Slot& slot = slots_[static_cast<std::size_t>(b)];
+    current_->Offset = static_cast<int32_t>(slot.bytes.size());
+
+    if (!pointerList.empty()) {
+        // All pointers of the call are checked before any is added, so a
+        // failing call leaves the set as it was.
+        for (PendingPointer& pointer : compilePointers(pointerList, b, current_->Offset)) {
+            const std::string name = pointer.record->name;
+            pointers_.add(std::move(pointer.record), pointer.key);
+            files_.echo("- log " + name + " in buffer " + std::to_string(b) + " at byte: " +
+                        std::to_string(pointer.position));
+        }
+    }
+
+    if (slot.kind == SlotKind::Empty) slot.kind = SlotKind::Bytes;
+    if (slot.kind != SlotKind::Bytes) files_.critical(std::string("This Buffer typed as :") + kindName(slot.kind));
+    slot.bytes += data;
+
+    if (!current_->name.empty()) labels_[static_cast<std::size_t>(b)].add(current_, current_->name);
+    current_ = std::make_shared<fOffsett>();
+}
+
+void FileBuffer::add_Value(const std::string& values, const std::string& types) {
+    SmartNum converter;
+    std::string pointerList = types;
+    const std::string data = converter.kaCodevals(values, pointerList);
+    add_Data(data, pointerList);
+}
+
+void FileBuffer::add_Picture(const std::string& picture, int slot) {
+    if (slot == -1) slot = current_->buffer;
+    checkSlot(slot);
+    Slot& target = slots_[static_cast<std::size_t>(slot)];
+    if (target.kind != SlotKind::Empty) files_.critical(std::string("This Buffer typed as :") + kindName(target.kind));
+    target.kind = SlotKind::Picture;
+    target.bytes = picture;
+}
+
+std::string FileBuffer::Get_Data(int32_t n, int b) {
+    checkDataBuffer(b);
+    const OffsetList& list = labels_[static_cast<std::size_t>(b)];
+    current_ = list.at(n);
+    const std::string& bytes = slots_[static_cast<std::size_t>(b)].bytes;
+    const auto size = static_cast<int64_t>(bytes.size());
+    // Offsets from a damaged file may lie outside the buffer: clamp them.
+    const int64_t from = std::clamp<int64_t>(current_->Offset, 0, size);
+    int64_t to = size;
+    if (auto next = list.find(n + 1)) to = std::clamp<int64_t>(next->Offset, from, size);
+    return bytes.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+}
+
+} // namespace kestrel

@@ -1,0 +1,152 @@
+#pragma once
+// The buffer set: sixteen data buffers and a comment slot, a label list per
+// data buffer, the pointer places still to be patched, and the label
+// addresses that are fixed ("pushed"). Compiled bytes wait here until they
+// are burned into an image or saved as a buffer file.
+//
+// Sources: FileBuffer.cpp (the model), FileBufferPointers.cpp (pushed
+// addresses and pointers), FileBufferIO.cpp (buffer files),
+// FileBufferBurn.cpp (burning into an image).
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "buffers/OffsetList.h"
+#include "buffers/fOffsett.h"
+
+namespace kestrel {
+
+class FileHandle;
+
+class FileBuffer {
+public:
+    static constexpr int kDataBuffers = 16;  // slots 0..15 hold data
+    static constexpr int kCommentSlot = 16;
+    static constexpr int kPointerList = 16;  // list number of the pointers in count/get_Point
+    // A pointer's Offset is its buffer * kBufferStride + its position there,
+    // so a position must stay below kBufferStride.
+    static constexpr int32_t kBufferStride = 100000;
+    // Largest count or string length a buffer file can hold (signed 16-bit).
+    static constexpr int32_t kFileLimit = 32767;
+
+    enum class SlotKind { Empty, Bytes, Picture };
+
+    // `title` is the program's title: written as the header of buffer files
+    // and required of the files read, except that "Plover" reads any header.
+    explicit FileBuffer(FileHandle& files, std::string title = "Kestrel");
+
+    // --- the current record ----------------------------------------------
+    const std::string& inname() const { return current_->name; }
+    void setInname(std::string name) { current_->name = std::move(name); }
+    int32_t inoffsett() const { return current_->Offset; }
+    void setInoffsett(int32_t offset) { current_->Offset = offset; }
+    int16_t inmode() const { return current_->mode; }
+    void setInmode(int16_t mode) { current_->mode = mode; }
+    uint8_t inbuffer() const { return current_->buffer; }
+    // Copies the old buffer number into lastbuffer first.
+    void setInbuffer(uint8_t buffer);
+    // The current record itself (a stored label or pointer after get_Point).
+    std::shared_ptr<fOffsett> currentRecord() const { return current_; }
+
+    // --- slots -------------------------------------------------------------
+    // Slot 0..16, OutOfRangeError otherwise. An empty slot reads as "".
+    const std::string& buffer(int slot) const;
+    // Makes the slot a byte text holding `bytes`.
+    void setBuffer(int slot, std::string bytes);
+    // Appends to a slot without copying it (an empty slot becomes a byte text).
+    void appendBuffer(int slot, const std::string& bytes);
+    SlotKind slotKind(int slot) const;
+
+    // 0..15: labels of that buffer; 16: all pointers; OutOfRangeError otherwise.
+    int32_t count(int list) const;
+    // Makes item n of a list (0..15 labels, 16 and above pointers) the current
+    // record; with no item n the current record is a new empty one.
+    void get_Point(int32_t n, int list);
+
+    // Appends data to the current record's buffer, records the pointers of
+    // `pointerList` (target,position,kind triples) and the current record as
+    // a label when it is named; then starts a new empty current record.
+    void add_Data(const std::string& data, const std::string& pointerList);
+    // Encodes value words by a type list (SmartNum::kaCodevals) and adds them.
+    void add_Value(const std::string& values, const std::string& types);
+    // Stores an opaque picture in an empty slot (-1: the current buffer).
+    void add_Picture(const std::string& picture, int slot = -1);
+    // The bytes of label n (1-based) of buffer b, up to the next label or the
+    // end of the buffer; the label becomes the current record.
+    std::string Get_Data(int32_t n, int b);
+
+    // Buffer number of the current record before the last setInbuffer; the
+    // compiler also keeps its home buffer here.
+    uint8_t lastbuffer = 0;
+    // Burn fill: -1 writes the buffers' bytes, 0..255 writes that byte instead.
+    int16_t fillme = -1;
+
+    // --- pushed addresses and pointers --------------------------------------
+    void pushoffsett(const std::string& name, int32_t address);
+    // The pushed address text of a label (spaced decimal), if any.
+    std::optional<std::string> pushed(const std::string& name) const;
+    // Patches pointer n (1-based) into its buffer.
+    void pointerpop(int32_t n);
+    // Replaces "$q" in decoded text by the names of the pointers at the
+    // positions q of `list` (pairs), relative to the current record.
+    void PointerPeek(std::string& text, const std::string& list);
+    // Records pointers found while decoding (target,kind pairs).
+    void pointerpoke(const std::string& list);
+
+    // --- buffer files and burning --------------------------------------------
+    // Writes the whole set at the current position of the open file. The set
+    // is checked against the format's limits first (FormatError, nothing written).
+    void writebuffer();
+    // Reads one buffer file from the open file and merges it into the set;
+    // every name gets the prefix `mergestr` + "." when it is not empty.
+    void readbuffer(std::string mergestr);
+    // Gives every label an address, patches every pointer and writes every
+    // label's bytes into the open image.
+    void burnbuffer();
+
+    const OffsetList& labels(int b) const;
+    const OffsetList& pointers() const { return pointers_; }
+    const std::string& title() const { return title_; }
+
+private:
+    struct Slot {
+        SlotKind kind = SlotKind::Empty;
+        std::string bytes;  // the data, or the picture's opaque content
+    };
+
+    static void checkSlot(int slot);
+    static void checkDataBuffer(int b);
+    static const char* kindName(SlotKind kind);
+    // Splits a comma list with the tokenizer's rules, without its limit of
+    // sixteen pieces.
+    static std::vector<std::string> splitList(const std::string& list);
+    static void replaceAll(std::string& text, const std::string& from, const std::string& to);
+
+    // Records of one pointer list, checked and keyed, not yet added.
+    struct PendingPointer {
+        std::string key;
+        std::shared_ptr<fOffsett> record;
+        int32_t position;
+    };
+    std::vector<PendingPointer> compilePointers(const std::string& pointerList, int b, int32_t base) const;
+
+    void validateForFile() const;
+    void writeRecord(const fOffsett& record);
+    std::shared_ptr<fOffsett> readRecord(const std::string& prefix);
+    void patchPointer(const fOffsett& record, int32_t b, int32_t position, int32_t value);
+
+    FileHandle& files_;
+    std::string title_;
+    std::array<Slot, kDataBuffers + 1> slots_;
+    std::array<OffsetList, kDataBuffers> labels_;
+    OffsetList pointers_;
+    // Lower-cased label name -> address as spaced decimal text.
+    std::unordered_map<std::string, std::string> pushed_;
+    std::shared_ptr<fOffsett> current_;
+};
+
+} // namespace kestrel

@@ -1,0 +1,148 @@
+// Pushed label addresses and the pointers of the buffer set: patching a
+// pointer into its buffer, and putting pointer names back into decoded text.
+#include <cmath>
+#include <cstdio>
+
+#include "buffers/FileBuffer.h"
+#include "services/FileHandle.h"
+#include "platform/Platform.h"
+#include "text/Autobank.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+#include "text/SmartNum.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr double kImageBase = 134217728.0;  // 0x08000000
+
+// Decimal text of a number read from user input: whole numbers without a
+// fraction, others in full precision (CPtr rounds them).
+std::string numberText(double value) {
+    if (std::nearbyint(value) == value && std::fabs(value) < 9.0e18)
+        return numeric::decimal(static_cast<int64_t>(value));
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+// Numeric reading that treats an unreadable number as 0, the way the
+// pointer operations skip a failing step.
+double readOrZero(const std::string& text) {
+    try {
+        return numeric::read(text);
+    } catch (const KestrelError&) {
+        return 0;
+    }
+}
+
+} // namespace
+
+void FileBuffer::pushoffsett(const std::string& name, int32_t address) {
+    pushed_[numeric::lower(name)] = numeric::spacedDecimal(address);
+    files_.echo(" - Pushed " + name + " to " + numeric::hexText(address));
+}
+
+std::optional<std::string> FileBuffer::pushed(const std::string& name) const {
+    auto where = pushed_.find(numeric::lower(name));
+    if (where == pushed_.end()) return std::nullopt;
+    return where->second;
+}
+
+void FileBuffer::pointerpop(int32_t n) {
+    current_ = std::make_shared<fOffsett>();
+    auto found = pointers_.find(n);
+    if (!found) return;
+    current_ = found;
+    fOffsett& record = *found;
+
+    const int32_t b = record.Offset / kBufferStride;
+    const int32_t position = record.Offset - b * kBufferStride;
+    if (b >= 0 && b <= 255) record.buffer = static_cast<uint8_t>(b);
+
+    double address = 0;
+    if (auto text = pushed(record.name)) address = readOrZero(*text);
+
+    std::string target;
+    if (address == 0) {
+        target = record.name;
+        if (auto dot = target.find('.'); dot != std::string::npos) target = target.substr(dot + 1);
+        while (readOrZero(target) == 0) {
+            std::optional<std::string> answer = files_.platform().inputBox("Enter offset for " + record.name + ":",
+                                                                           "Floating Pointer must be pushed");
+            // Nobody answered (cancel, or a run without a user): the address
+            // cannot be had, so the burn cannot go on.
+            if (!answer) files_.critical("Floating Pointers Must Be Pushed");
+            replaceAll(*answer, "0x", "&h");
+            target = numberText(readOrZero(*answer));
+        }
+    } else {
+        target = numberText(address);
+    }
+
+    int32_t value = 0;
+    try {
+        value = SmartNum::CPtr(target);
+    } catch (const KestrelError& error) {
+        files_.echo(std::string(" - ") + error.what());
+    }
+    files_.echo(" - Adjusting " + record.name + " in " + std::to_string(b) + " at " + numeric::hexText(value));
+    if (value == 0) files_.critical("Floating Pointers Must Be Pushed");
+    patchPointer(record, b, position, value);
+}
+
+void FileBuffer::patchPointer(const fOffsett& record, int32_t b, int32_t position, int32_t value) {
+    const bool known = record.Offset >= 0 && b < kDataBuffers;
+    Slot* slot = known ? &slots_[static_cast<std::size_t>(b)] : nullptr;
+    if (!slot || slot->kind != SlotKind::Bytes ||
+        static_cast<int64_t>(position) + 4 > static_cast<int64_t>(slot->bytes.size())) {
+        const std::string size = slot ? std::to_string(slot->bytes.size()) : "no";
+        files_.echo(" - Pointer " + record.name + " at byte " + std::to_string(position) + " of buffer " +
+                    std::to_string(b) + " runs past the end of the buffer (" + size + " bytes): not patched");
+        return;
+    }
+    const auto bits = static_cast<uint32_t>(value);
+    char* place = slot->bytes.data() + position;
+    for (int i = 0; i < 4; ++i) place[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+void FileBuffer::PointerPeek(std::string& text, const std::string& list) {
+    if (list.empty()) return;
+    const std::vector<std::string> items = splitList(list);
+    for (std::size_t i = 0; i < items.size(); i += 2) {
+        try {
+            const int32_t q = numeric::toInt32(numeric::read(items[i]));
+            const int64_t at = static_cast<int64_t>(current_->buffer) * kBufferStride + current_->Offset + q - 1;
+            auto pointer = pointers_.find(numeric::spacedDecimal(at));
+            if (pointer && !pointer->name.empty()) replaceAll(text, "$" + numeric::decimal(q), pointer->name);
+        } catch (const KestrelError&) {
+            // A position that is no number names no pointer.
+        }
+    }
+}
+
+void FileBuffer::pointerpoke(const std::string& list) {
+    if (list.empty()) return;
+    const std::vector<std::string> items = splitList(list);
+    for (std::size_t i = 0; i < items.size(); i += 2) {
+        const std::string& target = items[i];
+        if (target.empty() || pointers_.contains(target)) continue;
+        auto record = std::make_shared<fOffsett>();
+        record->name = target;
+        try {
+            if (autobank()) record->Offset = numeric::toInt32(numeric::read(target) - kImageBase);
+        } catch (const KestrelError&) {
+            record->Offset = 0;
+        }
+        try {
+            if (i + 1 < items.size()) record->mode = numeric::toInt16(numeric::read(items[i + 1]));
+        } catch (const KestrelError&) {
+            record->mode = 0;
+        }
+        pointers_.add(std::move(record), target);
+        files_.echo(target);
+    }
+}
+
+} // namespace kestrel
