@@ -1,0 +1,403 @@
+#include "platform/posix/PosixPlatform.h"
+
+#include <spawn.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <readline/history.h>
+#include <readline/readline.h>
+
+#include "platform/posix/TerminalText.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+
+extern char** environ;
+
+namespace kestrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string trimmed(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+std::string joinFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Names starting with "-" would read as options to the started program.
+std::string asArgument(const std::string& target) {
+    return !target.empty() && target[0] == '-' ? "./" + target : target;
+}
+
+// Files the common dialog's option bits ask for: must exist, multiple
+// selection, confirm overwrite.
+constexpr unsigned kFileMustExist = 0x1000;
+constexpr unsigned kAllowMultiSelect = 0x200;
+constexpr unsigned kOverwritePrompt = 0x2;
+
+} // namespace
+
+PosixPlatform::~PosixPlatform() {
+    reapChildren();
+}
+
+// --- terminal prompts ----------------------------------------------------
+
+bool PosixPlatform::interactive() const {
+    return !batch_ && isatty(STDIN_FILENO);
+}
+
+void PosixPlatform::say(const std::string& line) const {
+    std::fflush(stdout);  // keep console text and prompts in order
+    std::string out = TerminalText::escape(line) + "\n";
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    std::fflush(stderr);
+}
+
+std::optional<std::string> PosixPlatform::prompt(const std::string& text, bool remember) const {
+    rl_outstream = stderr;
+    std::string shown = TerminalText::escape(text);
+    char* line = readline(shown.c_str());
+    if (!line) {
+        say("");
+        return std::nullopt;
+    }
+    std::string answer(line);
+    std::free(line);
+    if (remember && !trimmed(answer).empty()) add_history(answer.c_str());
+    return answer;
+}
+
+bool PosixPlatform::promptYesNo(const std::string& question) const {
+    for (;;) {
+        auto answer = prompt(question + " [y/N] ", false);
+        if (!answer) return false;
+        std::string word = numeric::lower(trimmed(*answer));
+        if (word == "y" || word == "yes") return true;
+        if (word.empty() || word == "n" || word == "no") return false;
+    }
+}
+
+void PosixPlatform::messageBox(const std::string& text, const std::string& title) {
+    say(title + ": " + text);
+    if (interactive()) prompt("Press Enter to continue. ", false);
+}
+
+void PosixPlatform::notice(const std::string& text) {
+    messageBox(text, "Notice");
+}
+
+bool PosixPlatform::askYesNo(const std::string& text, const std::string& title) {
+    if (assumeYes_) {
+        say(title + ": " + text + " Yes");
+        return true;
+    }
+    if (!interactive()) {
+        say(title + ": " + text + " No");
+        return false;
+    }
+    return promptYesNo(title + ": " + text);
+}
+
+std::optional<std::string> PosixPlatform::inputBox(const std::string& promptText, const std::string& title) {
+    if (!interactive()) {
+        say(title + ": " + promptText + " (no answer in batch mode)");
+        return std::nullopt;
+    }
+    say(title);
+    return prompt(promptText + " ", true);
+}
+
+void PosixPlatform::critical(const std::string& text) {
+    say("CRITICAL ERROR: " + text);
+    if (interactive()) prompt("Press Enter to end. ", false);
+    throw ProgramExit{2};
+}
+
+std::optional<std::string> PosixPlatform::readConsoleLine(const std::string& promptText) {
+    if (!interactive()) return Platform::readConsoleLine(promptText);
+    flushConsole();
+    rl_outstream = stdout;
+    std::string shown = TerminalText::escape(promptText);
+    char* line = readline(shown.c_str());
+    if (!line) return std::nullopt;
+    std::string answer(line);
+    std::free(line);
+    if (!trimmed(answer).empty()) add_history(answer.c_str());
+    return answer;
+}
+
+void PosixPlatform::writeConsole(std::string_view text) {
+    if (isatty(STDOUT_FILENO))
+        Platform::writeConsole(TerminalText::escapeLines(text));
+    else
+        Platform::writeConsole(text);
+}
+
+void PosixPlatform::clearConsole() {
+    if (isatty(STDOUT_FILENO)) Platform::writeConsole("\x1B[H\x1B[2J");
+}
+
+std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
+    if (!interactive()) {
+        say(request.title + ": no file chosen in batch mode");
+        return "";
+    }
+    bool mustExist = request.mustExist || (request.optionBits & kFileMustExist);
+    bool multi = request.multiSelect || (request.optionBits & kAllowMultiSelect);
+    bool confirmReplace = request.save || (request.optionBits & kOverwritePrompt);
+    say(request.title + (multi ? " (one name per line, an empty line ends)" : " (an empty line cancels)"));
+
+    std::string folder;
+    std::vector<std::string> names;
+    for (;;) {
+        auto answer = prompt("File: ", true);
+        std::string entered = answer ? trimmed(*answer) : std::string();
+        if (entered.empty()) break;
+        if (entered[0] == '~' && (entered.size() == 1 || entered[1] == '/'))
+            entered = environment("HOME") + entered.substr(1);
+        std::string existing = resolveExisting(entered);
+        std::error_code ec;
+        if (mustExist && existing.empty()) {
+            say("No such file: " + entered);
+            continue;
+        }
+        if (!existing.empty() && fs::is_directory(existing, ec)) {
+            say("That is a folder: " + entered);
+            continue;
+        }
+        fs::path full = fs::absolute(existing.empty() ? nativePath(entered) : existing, ec).lexically_normal();
+        if (confirmReplace && !existing.empty() && !promptYesNo("Replace " + full.string() + "?")) continue;
+        if (!multi) return full.string();
+        std::string parent = full.parent_path().string();
+        if (names.empty()) folder = parent;
+        if (parent != folder) {
+            say("Choose files of one folder: " + folder);
+            continue;
+        }
+        names.push_back(full.filename().string());
+    }
+    if (names.empty()) return "";
+    if (names.size() == 1) return joinFolder(folder, names[0]);
+    std::string result = folder;
+    for (const auto& name : names) result += ";" + name;
+    return result;
+}
+
+// --- names ---------------------------------------------------------------
+
+std::string PosixPlatform::programDirectory() {
+    std::string home = environment("KESTREL_HOME");
+    if (!home.empty()) return home;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec && exe.has_parent_path()) return exe.parent_path().string();
+    fs::path cwd = fs::current_path(ec);
+    return ec ? std::string(".") : cwd.string();
+}
+
+bool PosixPlatform::usableFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string PosixPlatform::logDirectory() {
+    std::string forced = environment("KESTREL_LOG_DIR");
+    if (!forced.empty()) return usableFolder(forced) ? forced : std::string();
+    std::string beside = joinFolder(programDirectory(), "log");
+    if (usableFolder(beside)) return beside;
+    std::string state = environment("XDG_STATE_HOME");
+    if (state.empty()) {
+        std::string home = environment("HOME");
+        if (!home.empty()) state = home + "/.local/state";
+    }
+    if (!state.empty()) {
+        std::string folder = state + "/kestrel/log";
+        if (usableFolder(folder)) return folder;
+    }
+    return "";
+}
+
+std::string PosixPlatform::withSlashes(std::string_view name) {
+    std::string out(name);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
+std::string PosixPlatform::resolveCaseless(const std::string& path) {
+    std::error_code ec;
+    if (path.empty()) return "";
+    if (fs::exists(path, ec)) return path;
+
+    std::string built = path[0] == '/' ? "/" : "";
+    std::size_t at = 0;
+    while (at <= path.size()) {
+        std::size_t next = path.find('/', at);
+        if (next == std::string::npos) next = path.size();
+        std::string part = path.substr(at, next - at);
+        at = next + 1;
+        if (part.empty()) continue;
+        std::string candidate = joinFolder(built, part);
+        if (fs::exists(candidate, ec)) {
+            built = candidate;
+            continue;
+        }
+        if (part == "." || part == "..") return "";
+        std::string match;
+        fs::directory_iterator it(built.empty() ? std::string(".") : built, ec);
+        if (ec) return "";
+        for (; it != fs::directory_iterator(); it.increment(ec)) {
+            std::string name = it->path().filename().string();
+            if (numeric::equalsIgnoreCase(name, part) && (match.empty() || name < match)) match = name;
+        }
+        if (match.empty()) return "";
+        built = joinFolder(built, match);
+    }
+    return built;
+}
+
+std::string PosixPlatform::resolveExisting(const std::string& name) {
+    if (name.empty()) return "";
+    std::string native = withSlashes(name);
+    std::string found = resolveCaseless(native);
+    if (!found.empty()) return found;
+    std::string decoded = decodeShortName(native);
+    return decoded == native ? std::string() : resolveCaseless(decoded);
+}
+
+std::string PosixPlatform::nativePath(const std::string& name) {
+    std::string native = withSlashes(name);
+    std::string found = resolveCaseless(native);
+    if (!found.empty()) return found;
+    // A new file: resolve its folder, written plainly or as a short name.
+    std::size_t cut = native.rfind('/');
+    if (cut == std::string::npos) return native;
+    std::string folder = cut == 0 ? "/" : native.substr(0, cut);
+    std::string leaf = native.substr(cut + 1);
+    std::string resolved = resolveCaseless(folder);
+    if (!resolved.empty()) return joinFolder(resolved, leaf);
+    std::string decoded = decodeShortName(folder);
+    if (decoded != folder) {
+        resolved = resolveCaseless(decoded);
+        if (!resolved.empty()) return joinFolder(resolved, decodeShortName(leaf));
+    }
+    return native;
+}
+
+bool PosixPlatform::isAbsolute(const std::string& name) {
+    return !name.empty() && (name[0] == '/' || name[0] == '\\');
+}
+
+std::string PosixPlatform::encodeShortName(std::string_view path) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (char c : path) {
+        auto byte = static_cast<unsigned char>(c);
+        bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '_' ||
+                     c == '-';
+        // The tokenizer rewrites "0x" to "&h" anywhere in a word.
+        if (c == 'x' && !out.empty() && out.back() == '0') plain = false;
+        if (plain) {
+            out += c;
+        } else {
+            out += '%';
+            out += digits[byte >> 4];
+            out += digits[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
+std::string PosixPlatform::decodeShortName(std::string_view word) {
+    std::string out;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (word[i] == '%' && i + 2 < word.size() && hexDigit(word[i + 1]) >= 0 && hexDigit(word[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigit(word[i + 1]) * 16 + hexDigit(word[i + 2]));
+            i += 2;
+        } else {
+            out += word[i];
+        }
+    }
+    return out;
+}
+
+std::string PosixPlatform::shortName(const std::string& path) {
+    std::string existing = resolveExisting(path);
+    if (existing.empty()) return "";
+    std::error_code ec;
+    std::string full = fs::absolute(existing, ec).lexically_normal().string();
+    if (ec) return "";
+    while (full.size() > 1 && full.back() == '/') full.pop_back();
+    return encodeShortName(full);
+}
+
+// --- shell ---------------------------------------------------------------
+
+void PosixPlatform::reapChildren() {
+    children_.erase(std::remove_if(children_.begin(), children_.end(),
+                                   [](int pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
+                    children_.end());
+}
+
+std::string PosixPlatform::spawn(const std::vector<std::string>& args, const std::string& target) {
+    if (!interactive()) return "not started in batch mode: " + target;
+    reapChildren();
+    std::vector<char*> argv;
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    if (error != 0) return "could not start " + args[0] + ": " + std::strerror(error);
+    children_.push_back(pid);
+    return "";
+}
+
+std::string PosixPlatform::shellOpen(const std::string& target) {
+    return spawn({"xdg-open", asArgument(target)}, target);
+}
+
+std::string PosixPlatform::openTextEditor(const std::string& file) {
+    std::string editor = environment("VISUAL");
+    if (trimmed(editor).empty()) editor = environment("EDITOR");
+    std::vector<std::string> args;
+    std::size_t at = 0;
+    while ((at = editor.find_first_not_of(" \t", at)) != std::string::npos) {
+        std::size_t end = editor.find_first_of(" \t", at);
+        args.push_back(editor.substr(at, end - at));
+        at = end;
+    }
+    if (args.empty()) args.push_back("xdg-open");
+    args.push_back(asArgument(file));
+    return spawn(args, file);
+}
+
+} // namespace kestrel

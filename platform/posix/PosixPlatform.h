@@ -1,0 +1,101 @@
+#pragma once
+// The platform layer on Linux and other POSIX systems.
+//
+// Decisions:
+// - Paths: "\" and "/" both separate components. A name that does not exist
+//   as written is resolved case-insensitively, component by component (the
+//   first match in name order wins when several differ only in case).
+//   isAbsolute: the path starts at the root ("/" or "\").
+// - Program directory: the folder of the executable (/proc/self/exe); the
+//   environment variable KESTREL_HOME overrides it.
+// - Log directory: KESTREL_LOG_DIR when set (nothing else is tried when it is
+//   unusable); else <program dir>/log when it can be created and is
+//   writable; else $XDG_STATE_HOME/kestrel/log (default
+//   ~/.local/state/kestrel/log). "" when none works: the program then runs
+//   without a log file.
+// - Short names: POSIX has none, so shortName builds one word instead: the
+//   absolute path with every byte outside [a-z0-9/._-] (upper-case letters
+//   included) and the "x" of a "0x" written as %xx. The word survives the
+//   script tokenizer (lower-casing, the "#" and "0x" rewrites, splitting at
+//   ";", " ", "'" and " ="); resolveExisting and nativePath try a name as
+//   written first and then its %xx-decoded form.
+// - Dialogs: when stdin is a terminal, boxes, Yes/No questions, input boxes
+//   and file dialogs are prompts on stderr/stdin (readline with file name
+//   completion). Otherwise (or after setBatch(true)) nothing waits: critical
+//   prints "CRITICAL ERROR: <text>" and throws ProgramExit{2}; notices and
+//   boxes print "<title>: <text>"; Yes/No answers No unless setAssumeYes(true)
+//   (--yes); input boxes and file dialogs answer as cancelled.
+// - Everything printed to the terminal passes through TerminalText (prompts
+//   and boxes on stderr always, console text when stdout is a terminal).
+// - shellOpen and openTextEditor start `xdg-open target`, or $VISUAL / $EDITOR
+//   (split at blanks, no shell involved), with posix_spawnp and do not wait.
+//   In batch mode they start nothing and return "not started in batch mode: "
+//   + target.
+// - separator() is '/'.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace kestrel {
+
+class PosixPlatform : public Platform {
+public:
+    PosixPlatform() = default;
+    ~PosixPlatform() override;
+
+    // --batch: never prompt, even on a terminal.
+    void setBatch(bool batch) { batch_ = batch; }
+    // --yes: Yes/No questions answer Yes without asking.
+    void setAssumeYes(bool yes) { assumeYes_ = yes; }
+
+    void messageBox(const std::string& text, const std::string& title) override;
+    void notice(const std::string& text) override;
+    bool askYesNo(const std::string& text, const std::string& title) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title) override;
+    [[noreturn]] void critical(const std::string& text) override;
+
+    std::string fileDialog(const FileDialogRequest& request) override;
+    std::string programDirectory() override;
+    std::string logDirectory() override;
+    std::string resolveExisting(const std::string& name) override;
+    std::string nativePath(const std::string& name) override;
+    bool isAbsolute(const std::string& name) override;
+    std::string shortName(const std::string& path) override;
+    char separator() const override { return '/'; }
+
+    std::string shellOpen(const std::string& target) override;
+    std::string openTextEditor(const std::string& file) override;
+
+    bool interactive() const override;
+
+    // The console: readline with history on a terminal, plain lines
+    // otherwise; console text is escaped when stdout is a terminal.
+    std::optional<std::string> readConsoleLine(const std::string& prompt) override;
+    void writeConsole(std::string_view text) override;
+    void clearConsole() override;
+
+    // The one-word form of an absolute path and its inverse (see above).
+    static std::string encodeShortName(std::string_view path);
+    static std::string decodeShortName(std::string_view word);
+
+private:
+    static std::string withSlashes(std::string_view name);
+    // The existing path, letter case resolved per component; "" when none.
+    static std::string resolveCaseless(const std::string& path);
+    static bool usableFolder(const std::string& folder);
+
+    void say(const std::string& line) const;
+    std::optional<std::string> prompt(const std::string& text, bool remember) const;
+    bool promptYesNo(const std::string& question) const;
+    std::string spawn(const std::vector<std::string>& args, const std::string& target);
+    void reapChildren();
+
+    bool batch_ = false;
+    bool assumeYes_ = false;
+    std::vector<int> children_;  // started programs not yet reaped
+};
+
+} // namespace kestrel

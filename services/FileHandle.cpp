@@ -1,0 +1,725 @@
+#include "services/FileHandle.h"
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Platform.h"
+#include "services/ConsoleSink.h"
+#include "services/DirectorySearch.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+
+namespace kestrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kInvalidPath = "Invalid path or filename";
+constexpr int kDefaultBlock = 1000;
+
+enum class DataKind { line, value, byte, word, dword, string, block, megablock, other };
+
+struct DataKindName {
+    const char* name;
+    DataKind kind;
+};
+
+constexpr DataKindName kDataKinds[] = {
+    {"line", DataKind::line},     {"value", DataKind::value},   {"byte", DataKind::byte},
+    {"char", DataKind::byte},     {"int", DataKind::word},      {"integer", DataKind::word},
+    {"word", DataKind::word},     {"long", DataKind::dword},    {"double", DataKind::dword},
+    {"string", DataKind::string}, {"block", DataKind::block},   {"megablock", DataKind::megablock},
+};
+
+enum class NamePart { fullpath, name, directory, extension, none };
+
+struct NamePartName {
+    const char* name;
+    NamePart part;
+};
+
+constexpr NamePartName kNameParts[] = {
+    {"fullpath", NamePart::fullpath}, {"fullname", NamePart::fullpath}, {"filename", NamePart::name},
+    {"file", NamePart::name},         {"name", NamePart::name},         {"path", NamePart::directory},
+    {"dir", NamePart::directory},     {"directory", NamePart::directory}, {"ext", NamePart::extension},
+    {"extension", NamePart::extension},
+};
+
+// "block:500" -> block with argument "500".
+DataKind parseKind(const std::string& kind, std::string& argument) {
+    std::size_t colon = kind.find(':');
+    std::string word = numeric::lower(kind.substr(0, colon));
+    argument = colon == std::string::npos ? std::string() : kind.substr(colon + 1);
+    for (const auto& entry : kDataKinds)
+        if (word == entry.name) return entry.kind;
+    return DataKind::other;
+}
+
+NamePart parsePart(const std::string& kind) {
+    std::string word = numeric::lower(kind);
+    for (const auto& entry : kNameParts)
+        if (word == entry.name) return entry.part;
+    return NamePart::none;
+}
+
+std::string valueText(const FileValue& value) {
+    if (auto text = std::get_if<std::string>(&value)) return *text;
+    if (auto number = std::get_if<int32_t>(&value)) return numeric::decimal(*number);
+    return {};
+}
+
+double valueNumber(const FileValue& value) {
+    if (auto number = std::get_if<int32_t>(&value)) return *number;
+    if (auto text = std::get_if<std::string>(&value)) return numeric::strict(*text);
+    return 0;
+}
+
+std::string littleEndian(uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+uint32_t fromLittleEndian(const std::string& bytes) {
+    uint32_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8) | static_cast<uint8_t>(bytes[i]);
+    return value;
+}
+
+std::string timeText(const char* format, const std::tm& when) {
+    char buffer[64];
+    std::size_t length = std::strftime(buffer, sizeof buffer, format, &when);
+    return std::string(buffer, length);
+}
+
+bool startsWithOld(const std::string& mode) {
+    return mode.size() >= 4 && numeric::equalsIgnoreCase(std::string_view(mode).substr(0, 4), "old:");
+}
+
+} // namespace
+
+// One open file of the stack. All modes use the file buffer in binary form:
+// text lines are cut at LF by hand so CR LF and LF scripts read alike.
+struct FileHandle::OpenEntry {
+    std::string name;
+    std::filebuf file;
+    bool open = false;
+    bool writing = false;  // direction of the last transfer
+    int lines = 0;
+
+    void requireOpen() const {
+        if (!open) throw OutOfRangeError("file " + name + " is not open");
+    }
+    // A read after a write (or the reverse) must pass a real seek first.
+    void turnTo(bool write) {
+        if (writing != write) {
+            file.pubseekpos(file.pubseekoff(0, std::ios::cur));
+            writing = write;
+        }
+    }
+    int peek() {
+        requireOpen();
+        turnTo(false);
+        return file.sgetc();
+    }
+    std::string readExact(std::size_t count) {
+        // Large counts come from callers, not files: check before allocating.
+        if (count > 65536) {
+            int64_t remaining = int64_t{length()} - position();
+            if (remaining < 0 || static_cast<uint64_t>(remaining) < count) throw FormatError("unexpected end of file");
+        }
+        std::string data = readUpTo(count);
+        if (data.size() < count) throw FormatError("unexpected end of file");
+        return data;
+    }
+    std::string readUpTo(std::size_t count) {
+        requireOpen();
+        turnTo(false);
+        std::string data(count, '\0');
+        auto got = file.sgetn(data.data(), static_cast<std::streamsize>(count));
+        data.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return data;
+    }
+    std::string readLine() {
+        if (peek() == std::char_traits<char>::eof()) throw FormatError("unexpected end of file");
+        std::string line;
+        for (int c = file.sbumpc(); c != std::char_traits<char>::eof() && c != '\n'; c = file.sbumpc())
+            line += static_cast<char>(c);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    void write(const std::string& data) {
+        requireOpen();
+        turnTo(true);
+        if (file.sputn(data.data(), static_cast<std::streamsize>(data.size())) !=
+            static_cast<std::streamsize>(data.size()))
+            throw FormatError("cannot write to " + name);
+    }
+    int32_t position() {
+        requireOpen();
+        auto at = file.pubseekoff(0, std::ios::cur);
+        return at < 0 ? 0 : static_cast<int32_t>(at);
+    }
+    int32_t length() {
+        requireOpen();
+        auto here = file.pubseekoff(0, std::ios::cur);
+        auto end = file.pubseekoff(0, std::ios::end);
+        file.pubseekpos(here);
+        return end < 0 ? 0 : static_cast<int32_t>(end);
+    }
+};
+
+// --- construction and the log ------------------------------------------
+
+FileHandle::FileHandle(Platform& platform, std::string programName)
+    : platform_(platform), programName_(std::move(programName)) {
+    std::time_t now = std::time(nullptr);
+    std::tm when{};
+    if (const std::tm* local = std::localtime(&now)) when = *local;
+    try {
+        std::string folder = platform_.logDirectory();
+        if (!folder.empty()) {
+            std::string path = joinPath(folder, "[" + timeText("%Y%m%d-%H%M", when) + "]" + programName_ + ".log");
+            log_.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
+            if (log_.is_open()) logPath_ = path;
+        }
+    } catch (const std::exception&) {
+        // No log file: the program still runs.
+    }
+    echo("Logging started" + timeText("%Y-%m-%d %H:%M:%S", when) + kCrLf);
+}
+
+FileHandle::~FileHandle() {
+    stack_.clear();
+    closeLog();
+}
+
+void FileHandle::echo(const std::string& text, bool underline, int indent) {
+    if (text.empty()) return;
+    if (console_) {
+        try {
+            if (console_->textLength() > 10000) console_->keepLast(8000);
+            if (console_->visible()) {
+                console_->add(text);
+                if (underline) console_->add(std::string(text.size() - 1, '-'));
+            }
+        } catch (const std::exception&) {
+        }
+    }
+    if (!log_.is_open()) return;
+    // Files open besides the log; the file being opened is pushed only after
+    // its "#PROCESS" line and a closed one is popped before its summary.
+    std::size_t bars = stack_.size();
+    logLine_.assign(bars, '|');
+    if (indent > 0) {
+        logLine_.append(static_cast<std::size_t>(indent), ' ');
+        logLine_ += "- ";
+    }
+    logLine_ += text;
+    logLine_ += kCrLf;
+    if (underline) {
+        logLine_.append(bars, '|');
+        logLine_ += '/';
+        logLine_.append(text.size() - 1, '-');
+        logLine_ += kCrLf;
+    }
+    log_.write(logLine_.data(), static_cast<std::streamsize>(logLine_.size()));
+}
+
+void FileHandle::cls() {
+    if (!console_) return;
+    try {
+        console_->cls();
+    } catch (const std::exception&) {
+    }
+}
+
+void FileHandle::closeLog() {
+    if (log_.is_open()) {
+        log_.flush();
+        log_.close();
+    }
+}
+
+void FileHandle::critical(const std::string& text) {
+    closeLog();
+    platform_.critical(text);
+    throw ProgramExit{2};  // a platform that returns from its box still ends here
+}
+
+// --- the file stack ----------------------------------------------------
+
+FileHandle::OpenEntry& FileHandle::top() {
+    if (stack_.empty()) throw OutOfRangeError("no file is open");
+    return *stack_.back();
+}
+
+const FileHandle::OpenEntry* FileHandle::topOrNull() const {
+    return stack_.empty() ? nullptr : stack_.back().get();
+}
+
+std::string FileHandle::OpenFile(std::string& name, const std::string& mode, bool confirm) {
+    if (fileno_ >= kMaxFiles) {
+        echo("Too many open files, not opened: " + name);
+        return "";
+    }
+    std::string lowered = numeric::lower(mode);
+    if (!name.empty()) {
+        if (lowered == "output" || lowered == "write" || lowered == "old:output" || lowered == "old:write") {
+            if (exist(name, true, confirm)) return "";
+        } else if (!exist(name, false, false)) {
+            platform_.messageBox("File Not Found or user cancel", programName_);
+            return "";
+        }
+    } else {
+        name = getfile(mode);
+        if (name.empty()) return "";
+    }
+    std::string shownMode = mode;
+    if (startsWithOld(mode)) {
+        shownMode = mode.substr(4);
+        lowered = lowered.substr(4);
+    }
+
+    ++fileno_;
+    echo("#PROCESS: " + name + " F:" + numeric::decimal(fileno_) + " for " + shownMode, true);
+
+    auto entry = std::make_unique<OpenEntry>();
+    entry->name = name;
+    const auto binary = std::ios::binary;
+    bool known = true;
+    std::string existing = platform_.resolveExisting(name);
+    std::string path = existing.empty() ? platform_.nativePath(name) : existing;
+    if (lowered == "input") {
+        entry->open = !existing.empty() && entry->file.open(existing, std::ios::in | binary);
+    } else if (lowered == "output") {
+        entry->open = entry->file.open(path, std::ios::out | std::ios::trunc | binary);
+    } else if (lowered == "read" || lowered == "write") {
+        if (existing.empty() && lowered == "write") {
+            std::filebuf create;
+            if (create.open(path, std::ios::out | binary)) create.close();
+        }
+        entry->open = entry->file.open(path, std::ios::in | std::ios::out | binary);
+        // A read-only image can still be read.
+        if (!entry->open && lowered == "read") entry->open = entry->file.open(path, std::ios::in | binary);
+    } else {
+        known = false;
+    }
+
+    if (known && !entry->open) {
+        --fileno_;
+        return "";
+    }
+    // An unknown mode keeps its number (the caller still closes it) but opens nothing.
+    stack_.push_back(std::move(entry));
+    return known ? name : "False";
+}
+
+void FileHandle::closefile() {
+    if (stack_.empty()) return;
+    int lines = stack_.back()->lines;
+    stack_.pop_back();
+    echo("|");
+    echo("\\- Processed " + numeric::decimal(lines) + " Lines");
+    echo(" ");
+    fileno_ = static_cast<int>(stack_.size()) + 1;
+}
+
+int FileHandle::lineno() const {
+    const OpenEntry* file = topOrNull();
+    return file ? file->lines : logLines_;
+}
+
+void FileHandle::setLineno(int value) {
+    if (stack_.empty())
+        logLines_ = value;
+    else
+        stack_.back()->lines = value;
+}
+
+std::string FileHandle::currentFileName() const {
+    const OpenEntry* file = topOrNull();
+    return file ? file->name : std::string();
+}
+
+// --- typed reads and writes --------------------------------------------
+
+// One field as sequential input reads it: a quoted text up to its closing
+// quote, otherwise the text up to the next comma or line end, trimmed.
+std::string FileHandle::readValue(OpenEntry& file) {
+    constexpr int eof = std::char_traits<char>::eof();
+    int c = file.peek();
+    while (c == ' ' || c == '\t') {
+        file.file.sbumpc();
+        c = file.file.sgetc();
+    }
+    if (c == eof) throw FormatError("unexpected end of file");
+    std::string value;
+    if (c == '"') {
+        file.file.sbumpc();
+        for (c = file.file.sbumpc(); c != eof && c != '"' && c != '\n'; c = file.file.sbumpc())
+            value += static_cast<char>(c);
+        if (c == '"') c = file.file.sbumpc();
+        while (c != eof && c != ',' && c != '\n') c = file.file.sbumpc();
+        return value;
+    }
+    for (c = file.file.sbumpc(); c != eof && c != ',' && c != '\n'; c = file.file.sbumpc())
+        value += static_cast<char>(c);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        value.pop_back();
+    return value;
+}
+
+FileValue FileHandle::getdata(const std::string& kind) {
+    std::string argument;
+    DataKind which = parseKind(kind, argument);
+    if (stack_.empty()) {
+        ++logLines_;
+        if (which == DataKind::megablock) return std::string();
+        if (which == DataKind::other) return std::monostate{};
+        throw OutOfRangeError("no file is open for reading");
+    }
+    OpenEntry& file = top();
+    ++file.lines;
+    switch (which) {
+    case DataKind::line:
+        return file.readLine();
+    case DataKind::value:
+        return readValue(file);
+    case DataKind::byte:
+        return static_cast<int32_t>(static_cast<uint8_t>(file.readExact(1)[0]));
+    case DataKind::word:
+        return static_cast<int32_t>(static_cast<int16_t>(fromLittleEndian(file.readExact(2))));
+    case DataKind::dword:
+        return static_cast<int32_t>(fromLittleEndian(file.readExact(4)));
+    case DataKind::string: {
+        file.readExact(2);  // type tag
+        uint32_t length = fromLittleEndian(file.readExact(2));
+        return file.readExact(length);
+    }
+    case DataKind::block: {
+        double count = numeric::read(argument);
+        if (count < 0) throw OutOfRangeError("block count " + argument);
+        if (count == 0) {
+            // Chunked reading: the last chunk of a file may be short.
+            std::string data = file.readUpTo(kDefaultBlock);
+            if (data.empty()) throw FormatError("unexpected end of file");
+            return data;
+        }
+        return file.readExact(static_cast<std::size_t>(numeric::toInt32(count)));
+    }
+    case DataKind::megablock:
+        return std::string();
+    case DataKind::other:
+        break;
+    }
+    return std::monostate{};
+}
+
+void FileHandle::putdata(const std::string& kind, const FileValue& value) {
+    std::string argument;
+    DataKind which = parseKind(kind, argument);
+    if (which == DataKind::value || which == DataKind::megablock || which == DataKind::other) return;
+    if (stack_.empty()) {
+        // Printing to file 1 writes into the log itself.
+        if (which == DataKind::line && log_.is_open()) log_ << valueText(value) << kCrLf;
+        else if (which != DataKind::line) throw OutOfRangeError("no file is open for writing");
+        return;
+    }
+    OpenEntry& file = top();
+    switch (which) {
+    case DataKind::line:
+        file.write(valueText(value) + kCrLf);
+        break;
+    case DataKind::byte:
+        file.write(std::string(1, static_cast<char>(numeric::toByte(valueNumber(value)))));
+        break;
+    case DataKind::word:
+        file.write(littleEndian(static_cast<uint16_t>(numeric::toInt16(valueNumber(value))), 2));
+        break;
+    case DataKind::dword:
+        file.write(littleEndian(static_cast<uint32_t>(numeric::toInt32(valueNumber(value))), 4));
+        break;
+    case DataKind::string: {
+        std::string text = valueText(value);
+        if (text.size() > 0xFFFF) throw OverflowError("string of " + std::to_string(text.size()) + " bytes");
+        file.write(littleEndian(8, 2) + littleEndian(static_cast<uint32_t>(text.size()), 2) + text);
+        break;
+    }
+    case DataKind::block:
+        file.write(valueText(value));
+        break;
+    default:
+        break;
+    }
+}
+
+std::string FileHandle::getText(const std::string& kind) {
+    return valueText(getdata(kind));
+}
+
+int32_t FileHandle::getNumber(const std::string& kind) {
+    FileValue value = getdata(kind);
+    if (auto number = std::get_if<int32_t>(&value)) return *number;
+    if (auto text = std::get_if<std::string>(&value)) return numeric::toInt32(numeric::read(*text));
+    return 0;
+}
+
+void FileHandle::SeekData(int32_t offset) {
+    if (offset < 0) {
+        std::string hex = numeric::hexText(offset);
+        echo("Invalid Offsett 0x" + std::string(hex.size() < 8 ? 8 - hex.size() : 0, '0') + hex);
+        return;
+    }
+    OpenEntry& file = top();
+    file.requireOpen();
+    file.file.pubseekpos(offset);
+}
+
+int32_t FileHandle::fPos() {
+    return top().position();
+}
+
+int32_t FileHandle::fLen() {
+    return top().length();
+}
+
+bool FileHandle::ENDOF() {
+    if (stack_.empty() || !stack_.back()->open) return true;
+    return stack_.back()->peek() == std::char_traits<char>::eof();
+}
+
+// --- names -------------------------------------------------------------
+
+std::string FileHandle::currentDirectory() const {
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    return ec ? std::string() : cwd.string();
+}
+
+std::string FileHandle::joinPath(const std::string& folder, const std::string& name) const {
+    if (folder.empty()) return name;
+    char last = folder.back();
+    if (last == '/' || last == '\\') return folder + name;
+    return folder + platform_.separator() + name;
+}
+
+std::string FileHandle::absoluteArgument(const std::string& argument) const {
+    return platform_.isAbsolute(argument) ? argument : joinPath(currentDirectory(), argument);
+}
+
+std::string FileHandle::filename(const std::string& kind) const {
+    switch (parsePart(kind)) {
+    case NamePart::fullpath:
+        if (name_.empty()) return "";
+        return joinPath(currentDirectory(), name_ + "." + extension_);
+    case NamePart::name:
+        return name_;
+    case NamePart::directory:
+        return currentDirectory();
+    case NamePart::extension:
+        return extension_;
+    case NamePart::none:
+        break;
+    }
+    return "";
+}
+
+void FileHandle::setFilename(const std::string& kind, const std::string& value) {
+    switch (parsePart(kind)) {
+    case NamePart::fullpath: {
+        // Positions are 1-based with 0 for "not found", as the rule is stated.
+        name_.clear();
+        std::size_t length = value.size();
+        std::size_t dot = value.rfind('.');
+        std::size_t d = dot == std::string::npos ? 0 : dot + 1;
+        std::size_t x = length - d;
+        std::size_t sep = DirectorySearch::lastSeparator(value);
+        std::size_t s = sep == std::string::npos ? 0 : sep + 1;
+        if (s > length - x) x = 0;  // the dot is not in the last component
+        std::string folder;
+        if (x == length) {
+            folder = value;
+        } else {
+            extension_ = value.substr(length - x);
+            // A separator in front is the root itself, not an empty folder.
+            if (s == 1) folder = value.substr(0, 1);
+            else if (s > 1) folder = value.substr(0, s - 1);
+            name_ = value.substr(s, length - s - (x > 0 ? x + 1 : 0));
+        }
+        directory_ = folder;
+        if (!folder.empty()) Dos("chdir", folder);
+        break;
+    }
+    case NamePart::name:
+        name_ = value;
+        break;
+    case NamePart::directory:
+        // Only stored: changing directory is what "fullpath" and Dos do.
+        directory_ = value;
+        break;
+    case NamePart::extension:
+        extension_ = value;
+        break;
+    case NamePart::none:
+        break;
+    }
+}
+
+std::string FileHandle::filename_get(std::string& dir, std::string& name, std::string& ext) const {
+    if (dir.empty()) dir = directory_;
+    if (name.empty()) name = name_;
+    if (ext.empty()) ext = extension_;
+    return dir + platform_.separator() + name + "." + ext;
+}
+
+bool FileHandle::exist(std::string& name, bool ask, bool confirm) {
+    if (name.empty()) return false;
+    DirectorySearch search(platform_);
+    DirectoryEntry found;
+    bool here = search.findFile(name, found);
+    if (here && !confirm) {
+        name = found.path;
+        return true;
+    }
+    if (!here) {
+        if (platform_.isAbsolute(name)) return false;
+        // Codesets and other files of the program are found beside it. A name
+        // found nowhere stays as given, so a new file lands in the current folder.
+        if (!search.findFile(joinPath(platform_.programDirectory(), name), found)) return false;
+        name = found.path;
+    }
+    if (ask && confirm && platform_.askYesNo("File Exists. Delete?", "Delete File")) {
+        std::error_code ec;
+        fs::remove(found.path, ec);
+        return static_cast<bool>(ec);
+    }
+    return true;
+}
+
+std::string FileHandle::getfile(const std::string& mode) {
+    bool shortResult = startsWithOld(mode);
+    std::string rest = shortResult ? mode.substr(4) : mode;
+    std::string lowered = numeric::lower(rest);
+
+    FileDialogRequest request;
+    if (lowered == "input" || lowered == "read" || lowered == "open") {
+        request.title = "Open file ....";
+        request.mustExist = true;
+    } else if (lowered == "output" || lowered == "write" || lowered == "save") {
+        request.title = "Save file ....";
+        request.save = true;
+    } else if (lowered == "multiread") {
+        request.title = "Open many files ....";
+        request.mustExist = true;
+        request.multiSelect = true;
+    } else {
+        std::size_t colon = rest.find(':');
+        request.title = colon == std::string::npos ? rest : rest.substr(colon + 1);
+        double bits = numeric::read(rest);
+        if (bits >= INT32_MIN && bits <= INT32_MAX)
+            request.optionBits = static_cast<uint32_t>(static_cast<int32_t>(bits));
+    }
+
+    std::string chosen = platform_.fileDialog(request);
+    // A NUL-separated answer (directory, then names) becomes "dir;a;b".
+    std::size_t end = chosen.find(std::string("\0\0", 2));
+    if (end != std::string::npos) chosen.resize(end);
+    for (char& c : chosen)
+        if (c == '\0') c = ';';
+    if (!chosen.empty() && chosen.back() == ';') chosen.pop_back();
+    if (chosen.empty()) return "";
+    return shortResult ? shortenname(chosen) : chosen;
+}
+
+std::string FileHandle::shortenname(const std::string& path) {
+    if (path.empty()) return "";
+    return numeric::lower(platform_.shortName(path));
+}
+
+void FileHandle::ShrinkName(std::string& text) {
+    DirectorySearch search(platform_);
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t open = text.find('"', from);
+        if (open == std::string::npos) return;
+        std::size_t close = text.find('"', open + 1);
+        if (close == std::string::npos) return;
+        std::string shortForm;
+        DirectoryEntry found;
+        if (search.findFile(text.substr(open + 1, close - open - 1), found)) shortForm = shortenname(found.path);
+        if (shortForm.empty()) {
+            // No file by that name: the quoted part stays as written.
+            from = close + 1;
+        } else {
+            text.replace(open, close - open + 1, shortForm);
+            from = open + shortForm.size();
+        }
+    }
+}
+
+// --- shell words -------------------------------------------------------
+
+std::string FileHandle::Dos(const std::string& word, std::string& argument) {
+    try {
+        return dosWord(numeric::lower(word), argument);
+    } catch (const std::exception&) {
+        return kInvalidPath;
+    }
+}
+
+std::string FileHandle::dosWord(const std::string& word, std::string& argument) {
+    DirectorySearch search(platform_);
+    if (word == "dir") {
+        std::string cwd = currentDirectory();
+        if (argument.empty()) argument = joinPath(cwd, "*.*");
+        std::string listing = ">>" + cwd + kCrLf;
+        for (const auto& entry : search.find(absoluteArgument(argument), true))
+            listing += entry.name + '\t' + shortenname(entry.path) + '\0';
+        return listing;
+    }
+    if (word == "cd" || word == "chdir") {
+        std::string target = argument;
+        // Drive letters mean nothing where the root is "/".
+        if (platform_.separator() == '/' && target.size() >= 2 && target[1] == ':') target.erase(0, 2);
+        if (argument.empty()) throw FormatError("no folder given");
+        if (!target.empty()) {
+            std::string resolved = platform_.resolveExisting(target);
+            if (resolved.empty()) throw FormatError("no such folder: " + target);
+            fs::current_path(resolved);
+        }
+        return currentDirectory();
+    }
+    if (word == "delete") {
+        if (argument.empty()) return "";
+        std::string report;
+        for (const auto& entry : search.find(absoluteArgument(argument), false)) {
+            fs::remove(entry.path);
+            report += "Deleted " + entry.name + kCrLf;
+        }
+        return report;
+    }
+    if (word == "rmdir") {
+        std::string resolved = platform_.resolveExisting(absoluteArgument(argument));
+        if (resolved.empty() || !fs::is_directory(resolved)) throw FormatError("no such folder: " + argument);
+        if (fs::is_empty(resolved)) fs::remove(resolved);
+        return "";
+    }
+    if (word == "mkdir") {
+        std::string path = absoluteArgument(argument);
+        if (argument.empty() || !platform_.resolveExisting(path).empty()) return "";
+        fs::create_directory(platform_.nativePath(path));
+        return "";
+    }
+    if (word == "shell") {
+        std::string resolved = platform_.resolveExisting(argument);
+        return platform_.shellOpen(resolved.empty() ? argument : resolved);
+    }
+    return "";
+}
+
+} // namespace kestrel

@@ -1,0 +1,243 @@
+#include "ServicesFixture.h"
+
+namespace kestrel::test {
+namespace {
+
+using DataTest = ServicesTest;
+
+std::string allBytes() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    return bytes;
+}
+
+TEST_F(DataTest, TypedValuesRoundTripThroughABinaryFile) {
+    std::string name = "data.bin";
+    ASSERT_EQ(files_->OpenFile(name, "write"), "data.bin");
+    files_->putdata("byte", int32_t{255});
+    files_->putdata("char", std::string("7"));
+    files_->putdata("INT", int32_t{-2});
+    files_->putdata("word", int32_t{0x1234});
+    files_->putdata("long", int32_t{-123456789});
+    files_->putdata("double", int32_t{0x7FFFFFFF});
+    files_->putdata("string", allBytes());
+    files_->putdata("block", allBytes());
+    files_->putdata("megablock", std::string("ignored"));
+    files_->putdata("value", std::string("ignored"));
+    files_->putdata("nonsense", std::string("ignored"));
+    EXPECT_EQ(files_->lineno(), 0) << "putdata does not count";
+    EXPECT_EQ(files_->fLen(), 1 + 1 + 2 + 2 + 4 + 4 + 4 + 256 + 256);
+
+    files_->SeekData(0);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("byte")), 255);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("char")), 7);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("integer")), -2);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("word")), 0x1234);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("long")), -123456789);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("double")), 0x7FFFFFFF);
+    EXPECT_EQ(std::get<std::string>(files_->getdata("string")), allBytes());
+    EXPECT_EQ(std::get<std::string>(files_->getdata("block:256")), allBytes());
+    EXPECT_TRUE(files_->ENDOF());
+    EXPECT_EQ(std::get<std::string>(files_->getdata("megablock")), "");
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(files_->getdata("whatever")));
+    EXPECT_EQ(files_->lineno(), 10) << "every getdata counts, unknown kinds included";
+    files_->closefile();
+
+    std::string bytes = readFile("data.bin");
+    EXPECT_EQ(bytes.substr(0, 10), std::string("\xFF\x07\xFE\xFF\x34\x12\xEB\x32\xA4\xF8", 10));
+    EXPECT_EQ(bytes.substr(14, 4), std::string("\x08\x00\x00\x01", 4)) << "tag 8, then the length 256";
+}
+
+TEST_F(DataTest, StringWrittenThenReadAfterSeekingBack) {
+    std::string name = "s.bin";
+    files_->OpenFile(name, "write");
+    files_->putdata("string", std::string("abc"));
+    EXPECT_EQ(files_->fPos(), 7);
+    files_->SeekData(0);
+    EXPECT_EQ(files_->getText("string"), "abc");
+    EXPECT_EQ(files_->fPos(), 7);
+}
+
+TEST_F(DataTest, BlockReadsThousandByDefaultOrTheGivenCount) {
+    writeFile("big.bin", std::string(3000, 'x') + "tail");
+    std::string name = "big.bin";
+    files_->OpenFile(name, "read");
+    EXPECT_EQ(files_->getText("block").size(), 1000u);
+    EXPECT_EQ(files_->getText("block:16").size(), 16u);
+    EXPECT_EQ(files_->getText("block:0").size(), 1000u);
+    EXPECT_EQ(files_->fPos(), 2016);
+    files_->SeekData(2990);
+    EXPECT_EQ(files_->getText("block"), std::string(10, 'x') + "tail") << "a default block may end short";
+    EXPECT_THROW(files_->getdata("block"), FormatError);
+}
+
+TEST_F(DataTest, TruncatedReadsThrowFormatError) {
+    writeFile("short.bin", std::string("\x01\x08\x00\x05\x00" "ab", 7));
+    std::string name = "short.bin";
+    files_->OpenFile(name, "read");
+    files_->SeekData(0);
+    EXPECT_EQ(files_->getNumber("byte"), 1);
+    EXPECT_THROW(files_->getdata("string"), FormatError) << "length 5 but only 2 bytes follow";
+    files_->SeekData(6);
+    EXPECT_THROW(files_->getdata("long"), FormatError);
+    files_->SeekData(6);
+    EXPECT_THROW(files_->getdata("int"), FormatError);
+    files_->SeekData(6);
+    EXPECT_THROW(files_->getdata("block:2"), FormatError);
+    files_->SeekData(1);
+    EXPECT_THROW(files_->getdata("block:100000000"), FormatError);
+    files_->SeekData(7);
+    EXPECT_THROW(files_->getdata("byte"), FormatError);
+    EXPECT_THROW(files_->getdata("line"), FormatError);
+}
+
+TEST_F(DataTest, TextLinesAcceptCrLfAndLfAndAreWrittenWithCrLf) {
+    writeFile("mixed.ksc", "first\r\nsecond\n\r\nlast");
+    std::string name = "mixed.ksc";
+    files_->OpenFile(name, "input");
+    std::vector<std::string> lines;
+    while (!files_->ENDOF()) lines.push_back(files_->getText("line"));
+    EXPECT_EQ(lines, (std::vector<std::string>{"first", "second", "", "last"}));
+    EXPECT_EQ(files_->lineno(), 4);
+    files_->setLineno(40);
+    EXPECT_EQ(files_->lineno(), 40);
+    EXPECT_EQ(files_->currentFileName(), "mixed.ksc");
+    files_->closefile();
+    EXPECT_EQ(files_->currentFileName(), "");
+
+    writeFile("out.ksc", "old content that must go");
+    name = "out.ksc";
+    files_->OpenFile(name, "output", false);
+    EXPECT_EQ(files_->fileno(), 1) << "an existing output file without confirm is left alone";
+    std::filesystem::remove("out.ksc");
+    ASSERT_EQ(files_->OpenFile(name, "old:output"), "out.ksc");
+    files_->putdata("line", std::string("#org 100"));
+    files_->putdata("line", int32_t{-5});
+    files_->closefile();
+    EXPECT_EQ(readFile("out.ksc"), "#org 100\r\n-5\r\n");
+}
+
+TEST_F(DataTest, ValueReadsCommaAndLineDelimitedFields) {
+    writeFile("values.txt", "12, \"a, b\" ,last\r\n  next line  \n");
+    std::string name = "values.txt";
+    files_->OpenFile(name, "input");
+    EXPECT_EQ(files_->getText("value"), "12");
+    EXPECT_EQ(files_->getText("value"), "a, b");
+    EXPECT_EQ(files_->getText("value"), "last");
+    EXPECT_EQ(files_->getText("value"), "next line");
+    EXPECT_TRUE(files_->ENDOF());
+    EXPECT_THROW(files_->getdata("value"), FormatError);
+}
+
+TEST_F(DataTest, ConversionsOfPutdataAreChecked) {
+    std::string name = "c.bin";
+    files_->OpenFile(name, "write");
+    EXPECT_THROW(files_->putdata("byte", int32_t{256}), OverflowError);
+    EXPECT_THROW(files_->putdata("int", int32_t{40000}), OverflowError);
+    EXPECT_THROW(files_->putdata("byte", std::string("abc")), TypeMismatchError);
+    EXPECT_THROW(files_->putdata("string", std::string(70000, 'a')), OverflowError);
+    files_->putdata("int", std::string("&hFFFF"));
+    files_->putdata("byte", FileValue{});
+    EXPECT_EQ(files_->fLen(), 3) << "failed writes leave nothing behind";
+}
+
+TEST_F(DataTest, WritesAfterReadsLandAtTheReadPosition) {
+    writeFile("img.bin", "ABCDEFGH");
+    std::string name = "img.bin";
+    files_->OpenFile(name, "read");
+    EXPECT_EQ(files_->getText("block:2"), "AB");
+    files_->putdata("block", std::string("xy"));
+    EXPECT_EQ(files_->getText("block:1"), "E");
+    files_->closefile();
+    EXPECT_EQ(readFile("img.bin"), "ABxyEFGH") << "read mode keeps the file and writes in place";
+}
+
+TEST_F(DataTest, MissingInputAsksNothingButShowsTheBox) {
+    std::string name = "absent.ksc";
+    EXPECT_EQ(files_->OpenFile(name, "input"), "");
+    EXPECT_EQ(platform_->boxes, (std::vector<std::string>{"kestrel|File Not Found or user cancel"}));
+    EXPECT_EQ(files_->fileno(), 1);
+}
+
+TEST_F(DataTest, ExistingOutputIsDeletedOnlyWhenTheUserSaysYes) {
+    writeFile("keep.bin", "1");
+    std::string name = "keep.bin";
+    EXPECT_EQ(files_->OpenFile(name, "write", true), "");
+    EXPECT_EQ(platform_->boxes, (std::vector<std::string>{"Delete File|File Exists. Delete?"}));
+    EXPECT_EQ(readFile("keep.bin"), "1");
+
+    platform_->yesNoAnswers.push_back(true);
+    ASSERT_EQ(files_->OpenFile(name, "write", true), "keep.bin");
+    EXPECT_EQ(files_->fLen(), 0) << "deleted, then created anew";
+}
+
+TEST_F(DataTest, RelativeNamesFallBackToTheProgramFolderOnlyForExistingFiles) {
+    std::filesystem::create_directories(root_ / "home" / "base");
+    writeFile(root_ / "home" / "base" / "includes.ksh", "#define x 1\n");
+    std::string name = "base\\includes.ksh";
+    std::string used = files_->OpenFile(name, "input");
+    EXPECT_EQ(used, home() + "/base/includes.ksh");
+    EXPECT_EQ(name, used) << "the name is completed in place";
+    EXPECT_EQ(files_->getText("line"), "#define x 1");
+    files_->closefile();
+
+    std::string fresh = "fresh.ksc";
+    ASSERT_EQ(files_->OpenFile(fresh, "output"), "fresh.ksc");
+    files_->closefile();
+    EXPECT_TRUE(std::filesystem::exists(root_ / "work" / "fresh.ksc"));
+    EXPECT_FALSE(std::filesystem::exists(root_ / "home" / "fresh.ksc"));
+
+    std::string absolute = work() + "/nothing.ksc";
+    EXPECT_FALSE(files_->exist(absolute, false, false));
+    EXPECT_EQ(absolute, work() + "/nothing.ksc");
+}
+
+TEST_F(DataTest, OpenModesThatFailOrAreUnknown) {
+    std::string name = "no/such/folder/x.bin";
+    EXPECT_EQ(files_->OpenFile(name, "write"), "") << "the platform refuses: nothing stays open";
+    EXPECT_EQ(files_->fileno(), 1);
+
+    writeFile("f.txt", "z");
+    name = "f.txt";
+    EXPECT_EQ(files_->OpenFile(name, "append"), "False");
+    EXPECT_EQ(files_->fileno(), 2) << "an unknown mode keeps its number until closed";
+    EXPECT_THROW(files_->getdata("byte"), OutOfRangeError);
+    EXPECT_TRUE(files_->ENDOF());
+    files_->closefile();
+    EXPECT_EQ(files_->fileno(), 1);
+    files_->closefile();  // nothing open: no effect
+    EXPECT_EQ(files_->fileno(), 1);
+    EXPECT_THROW(files_->getdata("line"), OutOfRangeError);
+    EXPECT_THROW(files_->fPos(), OutOfRangeError);
+}
+
+TEST_F(DataTest, MoreThanSixteenFilesAreRefused) {
+    writeFile("f.txt", "z");
+    for (int i = 2; i <= FileHandle::kMaxFiles; ++i) {
+        std::string name = "f.txt";
+        ASSERT_EQ(files_->OpenFile(name, "input"), "f.txt") << i;
+    }
+    EXPECT_EQ(files_->fileno(), 16);
+    std::string name = "f.txt";
+    EXPECT_EQ(files_->OpenFile(name, "input"), "");
+    EXPECT_EQ(files_->fileno(), 16);
+    while (files_->fileopen()) files_->closefile();
+    auto lines = logLines();
+    bool refused = false;
+    for (const auto& line : lines) refused = refused || line.find("Too many open files") != std::string::npos;
+    EXPECT_TRUE(refused);
+}
+
+TEST_F(DataTest, EmptyNameAsksTheDialog) {
+    writeFile("picked.ksc", "a\n");
+    std::string name;
+    EXPECT_EQ(files_->OpenFile(name, "input"), "") << "cancelled";
+    EXPECT_EQ(files_->fileno(), 1);
+    platform_->fileAnswers.push_back("picked.ksc");
+    EXPECT_EQ(files_->OpenFile(name, "input"), "picked.ksc");
+    EXPECT_EQ(name, "picked.ksc");
+    EXPECT_EQ(platform_->boxes, (std::vector<std::string>{"dialog|Open file ....", "dialog|Open file ...."}));
+}
+
+} // namespace
+} // namespace kestrel::test
