@@ -1,0 +1,45 @@
+#pragma once
+// The console of kestrel: shows every echoed line and runs typed lines
+// through the engine. On a terminal it reads with line editing and history;
+// the File menu's actions are console commands that start with "!", which
+// the script language ignores, so no script line is ever taken for one.
+#include <cstddef>
+#include <string>
+
+#include "services/ConsoleSink.h"
+
+namespace kestrel {
+
+class Platform;
+class Shared;
+
+class Instant : public ConsoleSink {
+public:
+    explicit Instant(Platform& platform) : platform_(platform) {}
+
+    bool visible() const override { return visible_; }
+    void setVisible(bool visible) override { visible_ = visible; }
+    void add(const std::string& text) override;
+    void cls() override;
+    std::size_t textLength() const override { return length_; }
+    void keepLast(std::size_t keep) override { length_ = keep; }
+
+    // The banner: "WELCOME TO KESTREL" and two lines about this console.
+    void banner();
+    // Reads console lines until the input ends or `!exit`; each line goes to
+    // the engine's `pending`, "!" commands run the File menu's actions.
+    void run(Shared& shared);
+    // The console commands, for --help and the banner.
+    static const char* commandHelp();
+
+private:
+    bool runCommand(Shared& shared, const std::string& line);
+    void menuDatabase(Shared& shared);
+    void menuFile(Shared& shared, const std::string& mode, const std::string& directive);
+
+    Platform& platform_;
+    bool visible_ = true;
+    std::size_t length_ = 0;
+};
+
+} // namespace kestrel

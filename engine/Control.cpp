@@ -1,0 +1,302 @@
+#include "engine/Control.h"
+
+#include <cctype>
+
+#include "buffers/FileBuffer.h"
+#include "buffers/Record.h"
+#include "commands/CmdList.h"
+#include "engine/Decompiler.h"
+#include "engine/DefinitionDirectives.h"
+#include "engine/EngineDirectives.h"
+#include "engine/Shared.h"
+#include "services/FileHandle.h"
+#include "text/Autobank.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+#include "text/SmartNum.h"
+#include "text/SmartString.h"
+
+namespace kestrel {
+
+int Control::Call::count() const { return words.count(); }
+
+const std::string& Control::Call::arg(int index) const { return words.values(index); }
+
+Control::Control(Shared& shared) : shared_(shared) {
+    setAutobank(true);
+    EngineDirectives::install(*this, directives_);
+    DefinitionDirectives::install(*this, directives_);
+    Decompiler::install(*this, directives_);
+}
+
+Control::~Control() = default;
+
+void Control::pending(std::string text) { KaCode(std::move(text)); }
+
+std::string Control::clear_pendng() {
+    std::string text = std::move(fPending);
+    fPending.clear();
+    return text;
+}
+
+int Control::lineNumber() const { return shared_.gFiles->lineno(); }
+
+void Control::reportError(const std::string& message) {
+    ++errors_;
+    const std::string where = shared_.gFiles->currentFileName();
+    if (where.empty())
+        shared_.gFiles->echo("command line: " + message);
+    else
+        shared_.gFiles->echo(where + ":" + std::to_string(lineNumber()) + ": " + message);
+}
+
+// The line loop: reads the file on top of the stack until the stack is back
+// at the log, following includes as they are pushed.
+void Control::kaRunFile() {
+    FileHandle& files = *shared_.gFiles;
+    while (files.fileno() > 1) {
+        if (files.ENDOF()) {
+            files.closefile();
+            continue;
+        }
+        std::string line = files.getText("line");
+        if (!line.empty()) KaCode(std::move(line));
+    }
+    if (!fPending.empty()) pending(clear_pendng());
+}
+
+bool Control::runScript(std::string name) {
+    FileHandle& files = *shared_.gFiles;
+    if (files.OpenFile(name, "Input").empty()) return false;
+    kaRunFile();
+    return true;
+}
+
+void Control::KaCode(std::string line) {
+    FileBuffer& buffers = *shared_.gBuffers;
+    SmartString pieces;
+    if (!fBlockComment) {
+        pieces.kaTrim(line);
+        pieces.kaSplit(pieces.values(0), ";");
+        if (!pieces.vComment.empty() && pieces.vComment[0] == '=' && pieces.count() < SmartString::kSlots - 1) {
+            pieces.setCount(pieces.count() + 1);
+            pieces.setValues(pieces.count(), pieces.vComment);
+        }
+    }
+    lineBuffer_ = buffers.inbuffer();
+    const int count = pieces.count();
+    SmartString piece;
+    // The first piece was trimmed with the whole line; later ones are trimmed
+    // on their own so that each has its own prefix and comment.
+    piece.vDirective = pieces.vDirective;
+    piece.vComment = pieces.vComment;
+    piece.setValues(0, pieces.values(0));
+    for (int i = 0; i <= count; ++i) {
+        try {
+            runStatement(piece, line);
+        } catch (const std::exception& error) {
+            // ProgramExit is no std::exception: `exit` and critical errors pass.
+            reportError(error.what());
+        }
+        if (count > 0 && i < count) {
+            std::string next = pieces.values(i + 1);
+            piece = SmartString();
+            piece.kaTrim(next);
+        }
+    }
+    // Every code line returns to the home buffer. A statement may have
+    // replaced the buffer set (`boot`, `kableewy`): fetch it again.
+    FileBuffer& current = *shared_.gBuffers;
+    const uint8_t home = current.lastbuffer;
+    current.setInbuffer(home);
+    current.lastbuffer = home;
+}
+
+void Control::runStatement(SmartString& piece, std::string& line) {
+    FileHandle& files = *shared_.gFiles;
+    if (fBlockComment) {
+        std::size_t end = line.find_last_not_of(" \t\r\n");
+        if (end != std::string::npos && line[end] == '/')
+            fBlockComment = false;
+        else if (fFullLog)
+            files.echo("'" + line);
+        return;
+    }
+    const std::string& prefix = piece.vDirective;
+    const char kind = prefix.empty() ? '\0' : prefix[0];
+    switch (kind) {
+    case '/':
+        if (!piece.vComment.empty() && piece.vComment[0] == '/') {
+            line = piece.vComment.substr(1);
+            shared_.gBuffers->appendBuffer(16, line + "\r\n");
+            files.echo(line);
+        } else {
+            fBlockComment = true;
+            if (fFullLog) files.echo(line + "/");
+        }
+        return;
+    case '\'':
+        // The comment text itself (the literal reading would echo an always-empty value).
+        if (fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
+        return;
+    case '=':
+        compileText(piece.vComment);
+        return;
+    case '$':
+        ProcessDirective("inline $" + piece.values(0), piece.vComment);
+        return;
+    case '#':
+        ProcessDirective(piece.values(0), piece.vComment);
+        return;
+    case '!':
+        return;
+    default:
+        if (fLocked)
+            ProcessDirective(piece.values(0), piece.vComment);
+        else if (!piece.values(0).empty())
+            compileCommand(piece.values(0));
+        return;
+    }
+}
+
+void Control::compileText(const std::string& text) {
+    FileHandle& files = *shared_.gFiles;
+    FileBuffer& buffers = *shared_.gBuffers;
+    wren::IHandleLetters& letters = *shared_.gLetters;
+    std::string data = letters.encode(text);
+    files.echo(std::to_string(lineNumber()) + ": Encoding text: " + text);
+    if (letters.bError() != 0) {
+        std::string log = letters.sLog();
+        letters.setBError(0);
+        letters.setSLog("");
+        reportError(log.empty() ? "text cannot be encoded" : log);
+    }
+    if (fFullLog) {
+        files.echo("CODE: " + data, false, 8);
+        files.echo("- Into buffer " + std::to_string(lineBuffer_), false, 8);
+    }
+    buffers.setInmode(8);
+    addToLineBuffer(data, "");
+}
+
+void Control::compileCommand(const std::string& statement) {
+    FileHandle& files = *shared_.gFiles;
+    FileBuffer& buffers = *shared_.gBuffers;
+    uint8_t column = 0;
+    std::string script = shared_.gWords->define(statement, column);
+    std::string pointers;
+    if (!shared_.gCmds->encode(script, pointers, lineNumber())) {
+        // The database logged "Invalid Command : ..."; nothing is compiled.
+        std::string first = statement.substr(0, statement.find(' '));
+        reportError("unknown command '" + first + "'");
+        return;
+    }
+    if (fFullLog) files.echo("attached: \"" + script + "\" into " + std::to_string(lineBuffer_), false, 4);
+    buffers.setInmode(3);
+    addToLineBuffer(script, pointers);
+}
+
+// add_Data leaves a fresh record for buffer 0 behind; every statement of a
+// line still belongs to the line's buffer.
+void Control::addToLineBuffer(const std::string& data, const std::string& pointers) {
+    FileBuffer& buffers = *shared_.gBuffers;
+    buffers.currentRecord()->buffer = static_cast<uint8_t>(lineBuffer_);
+    buffers.add_Data(data, pointers);
+    buffers.currentRecord()->buffer = static_cast<uint8_t>(lineBuffer_);
+}
+
+void Control::commitDefinition() {
+    FileHandle& files = *shared_.gFiles;
+    CmdList& cmds = *shared_.gCmds;
+    tCmd& cmd = cmds.newcmd();
+    if (fFullLog) {
+        if (cmd.alias)
+            files.echo("Add Alias: " + cmd.keyword + " - " + cmd.Descriptions);
+        else
+            files.echo("Add Command: " + cmd.keyword + " [" + std::to_string(cmd.bytecode) + "]");
+        files.echo("With " + std::to_string(cmd.parmcnt) + " Paramaters.", false, 4);
+    }
+    fLastDirective.clear();
+    cmds.add();
+}
+
+void Control::ProcessDirective(std::string line, const std::string& comment) {
+    FileHandle& files = *shared_.gFiles;
+    files.ShrinkName(line);
+    SmartString words;
+    words.kaSplit(line, " ");
+    const std::string keyword = numeric::lower(words.values(0));
+    if ((fLastDirective == "alias" || fLastDirective == "addcmmd") && keyword != "addparm") commitDefinition();
+    Call call{words, line, comment};
+    auto handler = directives_.find(keyword);
+    if (handler != directives_.end())
+        handler->second(call);
+    else
+        rawData(call);
+}
+
+namespace {
+
+bool isHexDigits(const std::string& word) {
+    if (word.empty()) return false;
+    for (char c : word)
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// One raw word as bytes: hexadecimal words ("&h" or bare digits in the first
+// word) fill as many bytes as their digits need, decimal words one byte.
+std::string rawWord(std::string word, bool hexadecimal) {
+    if (word.size() >= 2 && word[0] == '&' && (word[1] == 'h' || word[1] == 'H')) {
+        word = word.substr(2);
+        hexadecimal = true;
+    }
+    if (!hexadecimal) return SmartNum::numberpush(word, 0);
+    if (!isHexDigits(word)) throw TypeMismatchError("'" + word + "' is not hexadecimal raw data");
+    int code = word.size() <= 2 ? 0 : word.size() <= 4 ? -1 : word.size() <= 8 ? -2 : 1;
+    if (code == 1) throw OverflowError("raw word '" + word + "' is longer than 8 digits");
+    return SmartNum::numberpush("&h" + word, code);
+}
+
+} // namespace
+
+void Control::rawData(Call& call) {
+    FileHandle& files = *shared_.gFiles;
+    FileBuffer& buffers = *shared_.gBuffers;
+    const std::string& keyword = call.arg(0);
+    const unsigned char first = keyword.empty() ? 0 : static_cast<unsigned char>(keyword[0]);
+    if (first > 64 && !isHexDigits(keyword)) {
+        files.echo(std::to_string(lineNumber()) + ": RAW DATA - " + call.line);
+        std::string data = call.line;
+        std::string extra;
+        shared_.gRecord->Draw(data, extra);
+        const std::string kind = numeric::lower(keyword);
+        if (kind != "move" && kind != "binary" && kind != "raw") {
+            // The record encoder logged "not implimented"; the directive's own text is no data.
+            reportError("unknown directive '" + keyword + "'");
+            return;
+        }
+        buffers.setInmode(9);
+        if (!data.empty()) addToLineBuffer(data, extra);
+        return;
+    }
+    files.echo("Raw Data: " + call.line);
+    std::string data;
+    for (int i = 0; i <= call.count(); ++i) {
+        const std::string& word = call.arg(i);
+        if (word.empty()) continue;
+        data += rawWord(word, i == 0);
+    }
+    buffers.setInmode(9);
+    addToLineBuffer(data, "");
+}
+
+} // namespace kestrel
+
+namespace kestrel {
+
+void Control::KaScript() { Decompiler::KaScript(*this); }
+
+void Control::kascriptraw(int32_t offset, int mode) { Decompiler::kascriptraw(*this, offset, mode); }
+
+} // namespace kestrel

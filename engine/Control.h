@@ -1,0 +1,86 @@
+#pragma once
+// The script engine: its switches, the entry points through which text
+// reaches the compiler, the line loop over script files, and the directive
+// dispatch. Errors raised by the primitives are caught per statement,
+// reported as "<file>:<line>: <message>" and counted for the exit status.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+namespace kestrel {
+
+class Shared;
+class SmartString;
+
+class Control {
+public:
+    explicit Control(Shared& shared);
+    ~Control();
+
+    // Public switches.
+    bool fEcho = false;
+    bool fFullLog = false;
+    bool fBlockComment = false;
+
+    // Compiles the text at once as one code line.
+    void pending(std::string text);
+    const std::string& pending() const { return fPending; }
+    std::string clear_pendng();
+
+    void KaCode(std::string line);
+    void KaScript();
+    void kascriptraw(int32_t offset, int mode);
+    void ProcessDirective(std::string line, const std::string& comment);
+
+    // Errors reported so far (statements that failed, files that could not be
+    // opened, unknown commands); the program's exit status derives from it.
+    int errorCount() const { return errors_; }
+    // Reports "<file>:<line>: <message>" through the log and counts it.
+    void reportError(const std::string& message);
+
+    bool autoPop() const { return fAutoPop; }
+    bool locked() const { return fLocked; }
+    const std::string& codeset() const { return fCodeset; }
+    const std::string& lastDirective() const { return fLastDirective; }
+
+    // One directive call: its words (values(0) is the keyword), the whole
+    // line and the comment that the tokenizer split off it.
+    struct Call {
+        SmartString& words;
+        const std::string& line;
+        const std::string& comment;
+        int count() const;
+        const std::string& arg(int index) const;
+    };
+    using Handler = std::function<void(Call&)>;
+
+private:
+    friend class EngineDirectives;
+    friend class DefinitionDirectives;
+    friend class Decompiler;
+
+    void kaRunFile();
+    void runStatement(SmartString& piece, std::string& line);
+    void compileText(const std::string& text);
+    void compileCommand(const std::string& statement);
+    void addToLineBuffer(const std::string& data, const std::string& pointers);
+    void rawData(Call& call);
+    void commitDefinition();
+    // Opens a script for input and runs it at once; false when it could not be opened.
+    bool runScript(std::string name);
+    int lineNumber() const;
+
+    Shared& shared_;
+    std::unordered_map<std::string, Handler> directives_;
+    std::string fPending;
+    std::string fLastDirective;
+    bool fAutoPop = false;
+    bool fLocked = false;
+    std::string fCodeset;
+    int errors_ = 0;
+    // The buffer the statements of the current code line go to.
+    int lineBuffer_ = 0;
+};
+
+} // namespace kestrel

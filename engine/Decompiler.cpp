@@ -1,0 +1,328 @@
+#include "engine/Decompiler.h"
+
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "buffers/FileBuffer.h"
+#include "buffers/Record.h"
+#include "buffers/fOffsett.h"
+#include "commands/CmdList.h"
+#include "engine/Shared.h"
+#include "platform/Platform.h"
+#include "services/FileHandle.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+
+namespace kestrel {
+
+namespace {
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(from, start)) != std::string::npos; start = at + from.size())
+        out.append(text, start, at - start).append(to);
+    out.append(text, start, std::string::npos);
+    text = std::move(out);
+}
+
+// The bytes the finish marker encodes to ("" when no finish marker is set).
+std::string finishCode(wren::IHandleLetters& letters) {
+    std::string code = letters.encode("");
+    letters.setBError(0);
+    letters.setSLog("");
+    return code;
+}
+
+// Decoded text of a text block without one trailing finish marker, which
+// compiling the line appends again.
+std::string decodeText(wren::IHandleLetters& letters, const std::string& bytes) {
+    const std::string finish = finishCode(letters);
+    std::string body = bytes;
+    if (!finish.empty() && body.size() >= finish.size() &&
+        body.compare(body.size() - finish.size(), finish.size(), finish) == 0)
+        body.resize(body.size() - finish.size());
+    std::string text = letters.Decode(body);
+    letters.setBError(0);
+    letters.setSLog("");
+    return text;
+}
+
+// Closes the files a directive opened, whatever the loop it ran closed already.
+void closeDownTo(FileHandle& files, int depth) {
+    while (files.fileno() > depth) files.closefile();
+}
+
+} // namespace
+
+void Decompiler::KaScript(Control& engine) {
+    Shared& shared = engine.shared_;
+    FileHandle& files = *shared.gFiles;
+    FileBuffer& buffers = *shared.gBuffers;
+    std::string script = "//" + buffers.buffer(16);
+    for (int b = 0; b <= 15; ++b) {
+        if (buffers.buffer(b).empty()) continue;
+        const int32_t labels = buffers.count(b);
+        for (int32_t i = 1; i <= labels; ++i) {
+            std::string code = buffers.Get_Data(i, b);
+            files.echo("READ OFFSETT " + std::to_string(i) + " : " + std::to_string(buffers.inoffsett()));
+            files.echo("> [" + code + "]", false, 4);
+            script += "\r\n#ORG " + buffers.inname() + " " + std::to_string(b) + "\r\n";
+            const int mode = buffers.inmode();
+            if (mode == 3) {
+                std::string mask;
+                shared.gCmds->decode(code, mask, false);
+                shared.gCmds->dealias(code, mask);
+                if (engine.fFullLog) files.echo("= [" + code + "]", false, 4);
+                buffers.PointerPeek(code, mask);
+                files.echo("DEBUNKED: " + code, false, 4);
+                replaceAll(code, "; ", "\r\n");
+                script += code;
+            } else if (mode == 8) {
+                script += "=" + decodeText(*shared.gLetters, code);
+            } else if (mode > 8) {
+                files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
+                shared.gRecord->undraw(code, false);
+                script += code;
+            }
+        }
+        replaceAll(script, "&h", "0x");
+    }
+    buffers.setBuffer(16, script);
+}
+
+void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
+    Shared& shared = engine.shared_;
+    FileHandle& files = *shared.gFiles;
+    FileBuffer& buffers = *shared.gBuffers;
+    std::string script = buffers.buffer(16);
+    std::set<int32_t> visited;
+    const int32_t length = files.fLen();
+    int32_t k = 0;
+    while (offset != 0) {
+        ++k;
+        // Each block once: pointer cycles and pointers back to the start end here.
+        if (visited.insert(offset).second) {
+            if (offset < 0 || offset >= length) {
+                engine.reportError("offset 0x" + numeric::hexText(offset) + " lies outside the image (" +
+                                   std::to_string(length) + " bytes)");
+            } else {
+                files.SeekData(offset);
+                const int32_t size = std::min<int32_t>(1000, length - offset);
+                std::string block = files.getText("block:" + std::to_string(size));
+                files.echo("Pulling Offsett: " + buffers.inname());
+                script += "\r\n#ORG 0x" + numeric::hexText(offset) + "\r\n";
+                if (mode == 3) {
+                    buffers.setInbuffer(0);
+                    std::string mask;
+                    shared.gCmds->decode(block, mask, true);
+                    if (engine.fFullLog) files.echo("= [" + block + "]", false, 4);
+                    shared.gCmds->dealias(block, mask);
+                    files.echo("DEBUNKED: " + block, false, 4);
+                    buffers.pointerpoke(mask);
+                    replaceAll(block, "; ", "\r\n");
+                    script += block + "\r\n";
+                } else if (mode == 8) {
+                    buffers.setInbuffer(1);
+                    // A text ends with the code of its finish marker.
+                    const std::string finish = finishCode(*shared.gLetters);
+                    if (!finish.empty()) {
+                        const std::size_t end = block.find(finish);
+                        if (end != std::string::npos) block.resize(end + finish.size());
+                    }
+                    script += "=" + decodeText(*shared.gLetters, block) + "\r\n";
+                } else if (mode > 8) {
+                    files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
+                    shared.gRecord->undraw(block, true);
+                    script += block;
+                }
+            }
+        }
+        buffers.get_Point(k, 16);
+        mode = buffers.inmode();
+        offset = buffers.inoffsett();
+    }
+    buffers.setBuffer(16, script);
+}
+
+void Decompiler::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
+    Shared& shared = engine.shared_;
+    auto files = [&shared]() -> FileHandle& { return *shared.gFiles; };
+    auto buffers = [&shared]() -> FileBuffer& { return *shared.gBuffers; };
+
+    // Writes slot 16 as a script file next to the current file name.
+    auto dropScript = [&engine, files, buffers]() {
+        std::string out = files().filename("fullname");
+        const int depth = files().fileno();
+        if (files().OpenFile(out, "output", true).empty()) {
+            engine.reportError("'" + out + "' exists and was not replaced (answer Yes or use --yes)");
+            return;
+        }
+        files().echo("DROPPING SCRIPT");
+        files().putdata("line", buffers().buffer(16));
+        closeDownTo(files(), depth);
+    };
+    auto autoPop = [&engine, &shared, files]() {
+        if (!engine.fAutoPop) return;
+        const std::string note = shared.platform.openTextEditor(files().filename("fullname"));
+        if (!note.empty()) files().echo(note);
+    };
+
+    table["decode"] = [&engine, files, buffers, dropScript, autoPop](Control::Call& call) {
+        if (call.count() != 1) return;
+        std::string name = call.arg(1);
+        const int depth = files().fileno();
+        if (!files().OpenFile(name, "read").empty()) {
+            files().setFilename("fullpath", name);
+            buffers().readbuffer("");
+            closeDownTo(files(), depth);
+            KaScript(engine);
+            files().setFilename("ext", "ksc");
+            dropScript();
+        } else {
+            engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
+        }
+        autoPop();
+    };
+
+    table["rawdecode"] = [&engine, &shared, files, dropScript, autoPop](Control::Call& call) {
+        if (call.count() < 1) return;
+        std::string offsetText = call.arg(2);
+        std::string modeText = call.arg(3);
+        if (call.count() < 2)
+            offsetText = shared.platform.inputBox("Please Enter Offsett:", "Insufficient Data").value_or("");
+        if (call.count() < 3)
+            modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
+        std::string hex = offsetText;
+        for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
+        std::string name = call.arg(1);
+        const int depth = files().fileno();
+        if (files().OpenFile(name, "read").empty()) {
+            engine.reportError("cannot open image '" + call.arg(1) + "'");
+            return;
+        }
+        files().setFilename("fullpath", name);
+        const int32_t offset = numeric::toInt32(numeric::read(hex));
+        try {
+            kascriptraw(engine, offset, numeric::toInt16(numeric::read(modeText)));
+        } catch (...) {
+            closeDownTo(files(), depth);
+            throw;
+        }
+        closeDownTo(files(), depth);
+        files().setFilename("name", files().filename("name") + numeric::hexText(offset));
+        files().setFilename("ext", "ksc");
+        dropScript();
+        autoPop();
+    };
+
+    table["encode"] = [&engine, &shared, files, buffers](Control::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1 || files().OpenFile(name, "input").empty()) {
+            engine.reportError("cannot open script '" + call.arg(1) + "'");
+            return;
+        }
+        files().setFilename("fullpath", name);
+        engine.kaRunFile();
+        files().setFilename("ext", "buf");
+        std::string out = files().filename("fullname");
+        const int depth = files().fileno();
+        if (files().OpenFile(out, "write", true).empty()) {
+            engine.reportError("'" + out + "' exists and was not replaced (answer Yes or use --yes)");
+            return;
+        }
+        try {
+            buffers().writebuffer();
+        } catch (const KestrelError&) {
+            // Never leave a partial buffer file behind.
+            closeDownTo(files(), depth);
+            std::error_code ignored;
+            std::filesystem::remove(shared.platform.nativePath(out), ignored);
+            throw;
+        }
+        closeDownTo(files(), depth);
+        std::string target = out;
+        const std::string note = files().Dos("shell", target);
+        if (!note.empty()) files().echo(note);
+    };
+
+    table["kascript"] = [&engine](Control::Call&) { KaScript(engine); };
+
+    table["kapoke"] = [&engine, &shared, files, buffers](Control::Call& call) {
+        std::string name = call.arg(1);
+        const int depth = files().fileno();
+        if (call.count() < 1 || files().OpenFile(name, "write", true).empty()) {
+            engine.reportError("cannot write buffer file '" + call.arg(1) + "'");
+            return;
+        }
+        try {
+            buffers().writebuffer();
+        } catch (const KestrelError&) {
+            closeDownTo(files(), depth);
+            std::error_code ignored;
+            std::filesystem::remove(shared.platform.nativePath(name), ignored);
+            throw;
+        }
+        closeDownTo(files(), depth);
+    };
+
+    table["kapeek"] = [&engine, files, buffers](Control::Call& call) {
+        std::string name = call.arg(1);
+        const int depth = files().fileno();
+        if (call.count() < 1 || files().OpenFile(name, "read").empty()) {
+            engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
+            return;
+        }
+        try {
+            buffers().readbuffer(call.count() >= 2 ? call.arg(2) : std::string());
+        } catch (...) {
+            closeDownTo(files(), depth);
+            throw;
+        }
+        closeDownTo(files(), depth);
+    };
+
+    // Burning changes the image atomically: the bytes go into a copy beside
+    // it, which replaces the image only when every byte is written.
+    table["kapop"] = [&engine, &shared, files, buffers](Control::Call& call) {
+        namespace fs = std::filesystem;
+        const std::string image = call.count() >= 1 ? shared.platform.resolveExisting(call.arg(1)) : std::string();
+        if (image.empty()) {
+            engine.reportError("cannot open image '" + call.arg(1) + "'");
+            return;
+        }
+        const fs::path imagePath = image;
+        const fs::path temporary = imagePath.string() + ".burning";
+        std::error_code error;
+        fs::copy_file(imagePath, temporary, fs::copy_options::overwrite_existing, error);
+        if (!error) fs::permissions(temporary, fs::status(imagePath).permissions(), error);
+        if (error) {
+            engine.reportError("cannot prepare '" + image + "' for burning: " + error.message());
+            return;
+        }
+        std::string name = temporary.string();
+        const int depth = files().fileno();
+        if (files().OpenFile(name, "read").empty()) {
+            fs::remove(temporary, error);
+            engine.reportError("cannot open image '" + image + "'");
+            return;
+        }
+        try {
+            buffers().burnbuffer();
+        } catch (...) {
+            closeDownTo(files(), depth);
+            fs::remove(temporary, error);
+            throw;
+        }
+        closeDownTo(files(), depth);
+        fs::rename(temporary, imagePath, error);
+        if (error) {
+            fs::remove(temporary, error);
+            engine.reportError("cannot replace '" + image + "': " + error.message());
+        }
+    };
+}
+
+} // namespace kestrel

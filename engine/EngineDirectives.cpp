@@ -1,0 +1,172 @@
+#include "engine/EngineDirectives.h"
+
+#include "buffers/FileBuffer.h"
+#include "engine/Shared.h"
+#include "platform/Platform.h"
+#include "services/ConsoleSink.h"
+#include "services/FileHandle.h"
+#include "text/Autobank.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+
+namespace kestrel {
+
+namespace {
+
+const char* truth(bool value) { return value ? "True" : "False"; }
+
+// A buffer number given in a directive: 0 to 15.
+uint8_t bufferNumber(const std::string& word) {
+    const double value = numeric::read(word);
+    if (value < 0 || value > 15) throw OutOfRangeError("buffer number " + word + " (buffers are 0 to 15)");
+    return numeric::toByte(value);
+}
+
+} // namespace
+
+void EngineDirectives::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
+    Shared& shared = engine.shared_;
+    auto files = [&shared]() -> FileHandle& { return *shared.gFiles; };
+    auto buffers = [&shared]() -> FileBuffer& { return *shared.gBuffers; };
+    auto line = [&engine] { return std::to_string(engine.lineNumber()); };
+    auto join = [&shared](const std::string& folder, const std::string& file) {
+        return folder + shared.platform.separator() + file;
+    };
+    // Runs a header of a codeset: reports a header that cannot be opened.
+    auto runHeader = [&engine](const std::string& name, const std::string& folder) {
+        if (engine.runScript(name))
+            engine.fCodeset = folder;
+        else
+            engine.reportError("cannot open '" + name + "'");
+    };
+    auto loadCodeset = [&, runHeader, join](const std::string& folder) {
+        runHeader(join("base", "includes.ksh"), folder);
+        runHeader(join(folder, "includes.ksh"), folder);
+    };
+
+    table["do"] = [](Control::Call&) {};
+    table["lock"] = [&engine](Control::Call&) { engine.fLocked = true; };
+    table["unlock"] = [&engine](Control::Call&) { engine.fLocked = false; };
+    table["install"] = [&engine, join](Control::Call& call) {
+        const std::string folder = call.arg(1);
+        const std::string name = join(folder, "install.ksc");
+        if (engine.runScript(name))
+            engine.fCodeset = folder;
+        else
+            engine.reportError("cannot open '" + name + "'");
+    };
+    table["boot"] = [&engine, &shared, files, loadCodeset](Control::Call& call) {
+        const std::string folder = call.arg(1);
+        if (call.count() < 1 || folder.empty() || numeric::equalsIgnoreCase(folder, engine.fCodeset)) return;
+        shared.replaceCodeset(true);
+        loadCodeset(folder);
+        files().cls();
+    };
+    table["codeset"] = [&shared, loadCodeset](Control::Call& call) {
+        shared.replaceCodeset(false);
+        loadCodeset(call.count() >= 1 ? call.arg(1) : std::string());
+    };
+
+    auto dos = [files](const std::string& word, std::string argument) {
+        std::string result = files().Dos(word, argument);
+        files().echo(result);
+        return result;
+    };
+    table["dir"] = [files](Control::Call& call) {
+        std::string pattern = call.count() >= 1 ? call.arg(1) : std::string();
+        files().echo(files().Dos("dir", pattern) + "\r\n");
+    };
+    table["cd"] = [dos](Control::Call& call) { dos("cd", call.count() >= 1 ? call.arg(1) : std::string()); };
+    table["cd.."] = [dos](Control::Call&) { dos("cd", ".."); };
+    table["file"] = [files](Control::Call& call) {
+        if (call.count() == 1) files().setFilename("fullpath", call.arg(1));
+    };
+    // The shell words act only with exactly one argument.
+    auto oneArgument = [dos](const char* word) {
+        return [dos, word](Control::Call& call) {
+            if (call.count() == 1) dos(word, call.arg(1));
+        };
+    };
+    table["delete"] = table["del"] = oneArgument("delete");
+    table["rmdir"] = table["rd"] = oneArgument("rmdir");
+    table["mkdir"] = table["md"] = oneArgument("mkdir");
+    table["start"] = table["run"] = oneArgument("shell");
+
+    auto notYet = [files](const char* what) {
+        return [files, what](Control::Call&) {
+            files().echo(std::string(what) + ": file-type registration is not available in this version");
+        };
+    };
+    table["register"] = notYet("register");
+    table["regext"] = notYet("regext");
+
+    table["whoami"] = [files](Control::Call&) {
+        files().echo("Kestrel " KESTREL_VERSION " - script compiler and decompiler for binary images");
+    };
+    table["fulllog"] = [&engine, files, line](Control::Call& call) {
+        engine.fFullLog = call.arg(1) == "on";
+        files().echo(line() + ": fulllog " + truth(engine.fFullLog));
+    };
+    table["autopop"] = [&engine](Control::Call& call) { engine.fAutoPop = call.arg(1) == "on"; };
+    table["silent"] = [&shared](Control::Call& call) {
+        if (!shared.gConsole) return;
+        shared.gConsole->setVisible(true);
+        if (call.arg(1) == "on") shared.gConsole->setVisible(false);
+    };
+    table["autobank"] = [files, line](Control::Call& call) {
+        setAutobank(!(call.count() >= 1 && call.arg(1) == "off"));
+        files().echo(line() + ": Autobank " + truth(autobank()));
+    };
+    table["autobuffer"] = [files, line](Control::Call& call) {
+        files().echo(line() + ": autobuffer " + truth(call.arg(1) == "on"));
+    };
+    table["f.echo"] = [&engine](Control::Call& call) { engine.fEcho = call.arg(1) == "on"; };
+
+    // The running line loop reads the included file next.
+    auto include = [&engine, files](Control::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1 || files().OpenFile(name, "Input").empty())
+            engine.reportError("cannot open include file '" + call.arg(1) + "'");
+    };
+    table["include"] = table["kacode"] = include;
+    table["endfile"] = [files](Control::Call&) {
+        if (files().fileno() > 1) files().closefile();
+    };
+    table["cls"] = [files](Control::Call&) { files().cls(); };
+    table["kapow"] = [&shared, line](Control::Call&) { shared.ShowCritical("User Caused Crash: line " + line()); };
+    table["kapush"] = [buffers](Control::Call& call) {
+        buffers().pushoffsett(call.arg(1), numeric::toInt32(numeric::read(call.arg(2))));
+    };
+    table["kableewy"] = [&shared, files](Control::Call&) {
+        shared.replaceBuffers();
+        files().echo(" - Buffer Blown -");
+    };
+    table["exit"] = [&engine](Control::Call&) { throw ProgramExit{engine.errorCount() > 0 ? 1 : 0}; };
+
+    table["org"] = [&engine, buffers, files](Control::Call& call) {
+        FileBuffer& set = buffers();
+        set.setInname(call.arg(1));
+        if (call.count() == 2) {
+            // The home buffer is current at once, for the label and the rest of the line.
+            const uint8_t home = bufferNumber(call.arg(2));
+            set.setInbuffer(home);
+            set.lastbuffer = home;
+            engine.lineBuffer_ = home;
+        }
+        files().echo(" ");
+        files().echo("#OFFSET: " + std::to_string(set.inoffsett()) + ", " + std::to_string(set.lastbuffer));
+    };
+    table["inline"] = [&engine, buffers, files](Control::Call& call) {
+        FileBuffer& set = buffers();
+        set.setInname(call.arg(1));
+        if (call.count() == 2) {
+            const uint8_t target = bufferNumber(call.arg(2));
+            set.setInbuffer(target);
+            engine.lineBuffer_ = target;
+        }
+        files().echo(" ");
+        files().echo("#INLINE: " + std::to_string(set.inoffsett()) + ", " + std::to_string(set.inbuffer()));
+    };
+}
+
+} // namespace kestrel

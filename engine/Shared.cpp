@@ -1,0 +1,68 @@
+#include "engine/Shared.h"
+
+#include "buffers/FileBuffer.h"
+#include "buffers/Record.h"
+#include "commands/CmdList.h"
+#include "engine/Control.h"
+#include "platform/Platform.h"
+#include "services/FileHandle.h"
+#include "text/KestrelError.h"
+
+namespace kestrel {
+
+namespace {
+
+template <class Interface>
+WrenPtr<Interface> createWren(const char* classId) {
+    wren::WrenObject* object = nullptr;
+    if (WrenCreateInstance(classId, &object) != 0 || object == nullptr)
+        throw KestrelError(std::string("the text codec library cannot create class ") + classId);
+    // The factory hands out the class that the identifier names.
+    return WrenPtr<Interface>(static_cast<Interface*>(object));
+}
+
+} // namespace
+
+WrenPtr<wren::IHandleLetters> Shared::createLetters() {
+    return createWren<wren::IHandleLetters>(wren::kHandleLettersClsid);
+}
+
+WrenPtr<wren::IHandleWords> Shared::createWords() { return createWren<wren::IHandleWords>(wren::kHandleWordsClsid); }
+
+Shared::Shared(Platform& platform, ConsoleSink* console, const std::string& programName)
+    : platform(platform), gConsole(console) {
+    gFiles = std::make_unique<FileHandle>(platform, programName);
+    gLetters = createLetters();
+    gWords = createWords();
+    gCmds = std::make_unique<CmdList>(*gFiles);
+    gRecord = std::make_unique<Record>(*gFiles);
+    gBuffers = std::make_unique<FileBuffer>(*gFiles);
+    gEngine = std::make_unique<Control>(*this);
+    gFiles->setConsole(console);
+}
+
+Shared::~Shared() {
+    gEngine.reset();
+    gBuffers.reset();
+    gRecord.reset();
+    gCmds.reset();
+    gWords.reset();
+    gLetters.reset();
+    gFiles.reset();
+}
+
+void Shared::replaceCodeset(bool withBuffers) {
+    if (withBuffers) gBuffers = std::make_unique<FileBuffer>(*gFiles);
+    gLetters = createLetters();
+    gWords = createWords();
+    gCmds = std::make_unique<CmdList>(*gFiles);
+    gRecord = std::make_unique<Record>(*gFiles);
+}
+
+void Shared::replaceBuffers() { gBuffers = std::make_unique<FileBuffer>(*gFiles); }
+
+void Shared::ShowCritical(const std::string& text) { gFiles->critical(text); }
+
+void Shared::ShowNotice(const std::string& text) { platform.notice(text); }
+
+} // namespace kestrel

@@ -1,0 +1,154 @@
+#include "EngineFixture.h"
+
+#include "text/KestrelError.h"
+
+namespace kestrel::test {
+
+namespace {
+
+// A small codeset: a byte command, a pointer command and a word command.
+const char* kHeader =
+    "#addcmmd wait 0x01\n#addparm 0\n"
+    "#addcmmd goto 0x05\n#addparm 3\n"
+    "#addcmmd flag 0x02\n#addparm 1\n"
+    "#addtext A 0x20\n#addtext B 0x21\n#addctrl ~ finish\n#addtext ~ 0xFF\n#do\n";
+
+} // namespace
+
+class ControlTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        write("base/includes.ksh", "' shared\n");
+        write("demo/includes.ksh", kHeader);
+        run("#boot demo");
+        ASSERT_EQ(errors(), 0);
+    }
+};
+
+TEST_F(ControlTest, EveryStatementOfALineGoesToTheLineBuffer) {
+    run("#org first 2; wait 1; wait 2");
+    run("wait 3");
+    EXPECT_EQ(buffers().buffer(2), bytes({1, 1, 1, 2, 1, 3}));
+    EXPECT_EQ(buffers().buffer(0), "");
+    EXPECT_EQ(buffers().labels(2).count(), 1);
+}
+
+TEST_F(ControlTest, InlineBufferLastsOneLine) {
+    run("$tune 3; wait 7; wait 8");
+    run("wait 9");
+    EXPECT_EQ(buffers().buffer(3), bytes({1, 7, 1, 8}));
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 9}));
+}
+
+TEST_F(ControlTest, UnknownCommandAddsNothingAndCountsAnError) {
+    run("bogus 1 2");
+    EXPECT_EQ(buffers().buffer(0), "");
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("Invalid Command : bogus"));
+}
+
+TEST_F(ControlTest, UnknownLetterDirectiveAddsNothing) {
+    run("#frobnicate 1 2");
+    EXPECT_EQ(buffers().buffer(0), "");
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("not implimented"));
+}
+
+TEST_F(ControlTest, RawHexWordsFillTheBytesTheirDigitsNeed) {
+    run("#04030201 0x05 0x0B0A 7");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 2, 3, 4, 5, 0x0A, 0x0B, 7}));
+    run("#0xCD");
+    EXPECT_EQ(buffers().buffer(0).back(), static_cast<char>(0xCD));
+    EXPECT_EQ(errors(), 0);
+}
+
+TEST_F(ControlTest, TextLinesEncodeThroughTheCharacterTable) {
+    run("=AB");
+    EXPECT_EQ(buffers().buffer(0), bytes({0x20, 0x21, 0xFF}));
+    EXPECT_TRUE(logged(": Encoding text: AB"));
+}
+
+TEST_F(ControlTest, CommentsAndBlocks) {
+    shared->gEngine->fEcho = true;
+    run("' a remark");
+    EXPECT_TRUE(logged(" a remark"));
+    run("/ open");
+    run("wait 1");
+    run("still inside /");
+    run("wait 2");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 2}));
+    run("//Title line");
+    EXPECT_EQ(buffers().buffer(16), "Title line\r\n");
+}
+
+TEST_F(ControlTest, ErrorsNameFileAndPhysicalLine) {
+    write("pack/install.ksc", "wait 1\n\nwait 300000000000\nwait 2\n");
+    run("#install pack");
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("install.ksc:3: "));
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 2}));
+}
+
+TEST_F(ControlTest, MissingIncludeIsAnError) {
+    write("main.ksc", "#include nowhere.ksh\n");
+    write("pack/install.ksc", "#include nowhere.ksh\nwait 1\n");
+    run("#install pack");
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("nowhere.ksh"));
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1}));
+}
+
+TEST_F(ControlTest, BadStatementIsReportedAndTheLineGoesOn) {
+    write("pack/install.ksc", "wait 1\n#org x 99\nwait 2\n");
+    run("#install pack");
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("install.ksc:2: "));
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 2}));
+}
+
+TEST_F(ControlTest, ExitAndKapowEndTheProgram) {
+    try {
+        run("#exit");
+        FAIL() << "exit did not end the program";
+    } catch (const ProgramExit& exit) {
+        EXPECT_EQ(exit.status, 0);
+    }
+    try {
+        run("#kapow");
+        FAIL() << "kapow did not end the program";
+    } catch (const ProgramExit& exit) {
+        EXPECT_EQ(exit.status, 2);
+    }
+    EXPECT_EQ(platform->boxes.back(), "CRITICAL ERROR|User Caused Crash: line 0");
+}
+
+TEST_F(ControlTest, PointersPatchTheirOwnBuffer) {
+    run("#org start 1; goto start");
+    ASSERT_EQ(buffers().count(16), 1);
+    buffers().get_Point(1, 16);
+    EXPECT_EQ(buffers().inoffsett(), 100001);
+}
+
+TEST_F(ControlTest, BootSameCodesetDoesNothingCodesetReloads) {
+    run("wait 1");
+    run("#boot demo");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1}));
+    run("#codeset demo");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1}));
+    run("#kableewy");
+    EXPECT_EQ(buffers().buffer(0), "");
+    EXPECT_TRUE(logged(" - Buffer Blown -"));
+}
+
+TEST_F(ControlTest, SwitchesLogTheirValues) {
+    run("#fulllog on");
+    EXPECT_TRUE(logged(": fulllog True"));
+    run("#autobank");
+    EXPECT_TRUE(logged(": Autobank True"));
+    run("#autobank off");
+    EXPECT_TRUE(logged(": Autobank False"));
+    run("#autobank on");
+}
+
+} // namespace kestrel::test

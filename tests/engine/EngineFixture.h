@@ -1,0 +1,77 @@
+#pragma once
+// An engine on a fake platform in a scratch directory, with the console's
+// lines captured and helpers to write scripts and read buffers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "buffers/FileBuffer.h"
+#include "engine/Control.h"
+#include "engine/Shared.h"
+#include "services/ConsoleSink.h"
+#include "services/FileHandle.h"
+#include "support/FakePlatform.h"
+
+namespace kestrel::test {
+
+class CapturingConsole : public ConsoleSink {
+public:
+    std::vector<std::string> lines;
+    bool shown = true;
+    bool visible() const override { return shown; }
+    void setVisible(bool visible) override { shown = visible; }
+    void add(const std::string& text) override { lines.push_back(text); }
+    void cls() override { lines.push_back("<cls>"); }
+    std::size_t textLength() const override { return 0; }
+    void keepLast(std::size_t) override {}
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        namespace fs = std::filesystem;
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("kestrel-engine-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        platform = std::make_unique<FakePlatform>(dir_.string());
+        shared = std::make_unique<Shared>(*platform, &console);
+    }
+    void TearDown() override {
+        shared.reset();
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+
+    void write(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories((dir_ / name).parent_path());
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+    void run(const std::string& line) { shared->gEngine->pending(line); }
+    FileBuffer& buffers() { return *shared->gBuffers; }
+    int errors() { return shared->gEngine->errorCount(); }
+    bool logged(const std::string& text) const {
+        for (const auto& line : console.lines)
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+    static std::string bytes(std::initializer_list<int> values) {
+        std::string out;
+        for (int v : values) out += static_cast<char>(v);
+        return out;
+    }
+
+    std::filesystem::path dir_;
+    std::filesystem::path previous_;
+    CapturingConsole console;
+    std::unique_ptr<FakePlatform> platform;
+    std::unique_ptr<Shared> shared;
+};
+
+} // namespace kestrel::test
