@@ -97,10 +97,15 @@ void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
     Shared& shared = engine.shared_;
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
+    // The set's comment heads the script as a "//" line, as in KaScript, so
+    // that the script compiles again.
     std::string script = buffers.buffer(16);
+    if (!script.empty() && script.rfind("//", 0) != 0) script = "//" + script;
     std::set<int32_t> visited;
     const int32_t length = files.fLen();
-    int32_t k = 0;
+    // The walk follows the pointers it finds itself, not those a compile
+    // left in the set before it.
+    int32_t k = buffers.count(16);
     while (offset != 0) {
         ++k;
         // Each block once: pointer cycles and pointers back to the start end here.
