@@ -437,6 +437,10 @@ void CmdList::decode(std::string& code, std::string& mask, bool sense) {
         ++rawCount;
         ++pos;
     }
+    // A label's bytes are all its data: its trailing unclaimed bytes are
+    // kept. In the image mode the block is only a window onto the image, and
+    // bytes after the last command are no part of it.
+    if (rawCount > 0 && !sense) flushRaw(words, entries, raw, rawCount);
     code = std::move(words);
     mask = std::move(entries);
 }

@@ -23,9 +23,9 @@ TEST_F(Decode, UnclaimedBytesGatherIntoRawWordsOfUpToFourBytes) {
     EXPECT_EQ(decode(bytes({0x0F, 9}), true).first, " #0F kw &h &h");
 }
 
-TEST_F(Decode, RawRunStillPendingAtTheEndIsDropped) {
+TEST_F(Decode, TrailingRawRunIsKeptInBufferModeOnly) {
     EXPECT_EQ(decode(bytes({9, 5, 0, 1, 0, 8, 1, 2}), true), (Words{"kw &h05 &h08000100", "kw,0,3"}));
-    EXPECT_EQ(decode(bytes({1, 2, 3}), false), (Words{"", ""}));
+    EXPECT_EQ(decode(bytes({1, 2, 3}), false), (Words{" #0201 #03", ",1,0"}));
 }
 
 TEST_F(Decode, PointersAreWordsInImageModeAndPositionsInBufferMode) {
