@@ -154,15 +154,20 @@ std::optional<std::string> PosixPlatform::readConsoleLine(const std::string& pro
     return answer;
 }
 
+bool PosixPlatform::stdoutIsTerminal() {
+    if (stdoutTerminal_ < 0) stdoutTerminal_ = isatty(STDOUT_FILENO) ? 1 : 0;
+    return stdoutTerminal_ == 1;
+}
+
 void PosixPlatform::writeConsole(std::string_view text) {
-    if (isatty(STDOUT_FILENO))
+    if (stdoutIsTerminal())
         Platform::writeConsole(TerminalText::escapeLines(text));
     else
         Platform::writeConsole(text);
 }
 
 void PosixPlatform::clearConsole() {
-    if (isatty(STDOUT_FILENO)) Platform::writeConsole("\x1B[H\x1B[2J");
+    if (stdoutIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
 }
 
 std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {

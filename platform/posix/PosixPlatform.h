@@ -96,6 +96,10 @@ private:
     bool batch_ = false;
     bool assumeYes_ = false;
     std::vector<int> children_;  // started programs not yet reaped
+    // Whether standard output is a terminal, asked once: the console writes
+    // every log line through it.
+    int stdoutTerminal_ = -1;
+    bool stdoutIsTerminal();
 };
 
 } // namespace kestrel
