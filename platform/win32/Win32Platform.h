@@ -1,0 +1,73 @@
+#pragma once
+// The Windows platform layer: real message boxes, the common file dialog,
+// short (8.3) names and the shell, all through the ANSI entry points so that
+// every byte of a text reaches Windows unchanged.
+//
+// Decisions:
+// - Paths: "/" and "\" both separate; nativePath turns "/" into "\". A name
+//   is absolute when it holds a ":" (drive letter) or starts with a separator
+//   (rooted or UNC), so it is never joined onto the program directory.
+// - Program directory: the folder of the executable; env KESTREL_HOME wins.
+// - Log directory: env KESTREL_LOG_DIR, else <program dir>\log, else
+//   %LOCALAPPDATA%\Kestrel\log; the first one that can be created and written
+//   is used, "" when none can.
+// - Batch mode (off unless set): no box ever waits. The critical box becomes
+//   "CRITICAL ERROR: text" on stderr followed by ProgramExit{2}; plain boxes
+//   and notices go to stderr as "title: text"; Yes/No answers No (Yes when
+//   assume-yes is set); input boxes and file dialogs are cancelled; nothing is
+//   started by the shell or the editor.
+// - The text editor is the system's notepad.exe, started with an argument
+//   vector (never through cmd.exe) from the system folder by full path, so a
+//   notepad.exe lying in the current folder is never picked up.
+// windows.h stays inside this folder: the header declares no Windows types.
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace kestrel {
+
+class Win32Platform : public Platform {
+public:
+    Win32Platform() = default;
+
+    // No box waits and nothing is started (the --batch switch).
+    void setBatch(bool batch) { batch_ = batch; }
+    // Yes/No questions answer Yes in batch mode (the --yes switch).
+    void setAssumeYes(bool assumeYes) { assumeYes_ = assumeYes; }
+
+    void messageBox(const std::string& text, const std::string& title) override;
+    void notice(const std::string& text) override;
+    bool askYesNo(const std::string& text, const std::string& title) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title) override;
+    [[noreturn]] void critical(const std::string& text) override;
+
+    std::string fileDialog(const FileDialogRequest& request) override;
+    std::string programDirectory() override;
+    std::string logDirectory() override;
+    std::string resolveExisting(const std::string& name) override;
+    std::string nativePath(const std::string& name) override;
+    bool isAbsolute(const std::string& name) override;
+    std::string shortName(const std::string& path) override;
+    char separator() const override { return '\\'; }
+
+    std::string shellOpen(const std::string& target) override;
+    std::string openTextEditor(const std::string& file) override;
+
+    bool interactive() const override { return !batch_; }
+
+    // One argument of a command line, quoted so that the usual Windows
+    // command-line parsing gives back exactly `argument`.
+    static std::string quoteArgument(const std::string& argument);
+    // The open-file dialog's option bits for a request.
+    static unsigned dialogFlags(const FileDialogRequest& request);
+    // The dialog's result buffer ("path" or "dir\0a\0b", ended by two NULs)
+    // as "path" or "dir;a;b".
+    static std::string joinDialogResult(const std::string& buffer);
+
+private:
+    bool batch_ = false;
+    bool assumeYes_ = false;
+};
+
+} // namespace kestrel
