@@ -1,5 +1,7 @@
 #include "commands/KeyIndex.h"
 
+#include <cstdint>
+
 #include "text/Numeric.h"
 
 namespace kestrel {
@@ -12,12 +14,12 @@ constexpr char foldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char
 
 std::size_t KeyIndex::Hash::operator()(std::string_view key) const noexcept {
     // FNV-1a over the lower-cased bytes.
-    std::size_t hash = 14695981039346656037ull;
+    std::uint64_t hash = 14695981039346656037ull;
     for (char c : key) {
         hash ^= static_cast<unsigned char>(foldCase(c));
         hash *= 1099511628211ull;
     }
-    return hash;
+    return static_cast<std::size_t>(hash);
 }
 
 bool KeyIndex::Equal::operator()(std::string_view a, std::string_view b) const noexcept {

@@ -48,13 +48,22 @@ class RoundTrip : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        fs::copy(repository() / "codesets", dir_, fs::copy_options::recursive);
+        // Entry by entry: copying onto an existing folder fails on some systems.
+        for (const auto& entry : fs::recursive_directory_iterator(repository() / "codesets")) {
+            const fs::path target = dir_ / entry.path().lexically_relative(repository() / "codesets");
+            if (entry.is_directory())
+                fs::create_directories(target);
+            else
+                fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+        }
         for (const char* name : {"labels", "pointers", "text", "raw"})
             fs::copy_file(repository() / "examples" / (std::string(name) + ".ksc"), dir_ / (std::string(name) + ".ksc"));
     }
-    // A fresh program run in the scratch directory.
+    // Directives that name files make their folder current: start each run
+    // from the scratch folder.
     void restart() {
         shared.reset();
+        std::filesystem::current_path(dir_);
         shared = std::make_unique<Shared>(*platform, &console);
     }
     std::string compiled(const std::string& script) {

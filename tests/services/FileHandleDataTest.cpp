@@ -172,6 +172,9 @@ TEST_F(DataTest, ExistingOutputIsDeletedOnlyWhenTheUserSaysYes) {
 }
 
 TEST_F(DataTest, RelativeNamesFallBackToTheProgramFolderOnlyForExistingFiles) {
+#ifdef _WIN32
+    GTEST_SKIP() << "compares POSIX path forms";
+#endif
     std::filesystem::create_directories(root_ / "home" / "base");
     writeFile(root_ / "home" / "base" / "includes.ksh", "#define x 1\n");
     std::string name = "base\\includes.ksh";

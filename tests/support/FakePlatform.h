@@ -66,7 +66,10 @@ public:
             if (c == '\\') c = '/';
         return out;
     }
-    bool isAbsolute(const std::string& name) override { return !name.empty() && (name[0] == '/' || name[0] == '\\'); }
+    bool isAbsolute(const std::string& name) override {
+        return std::filesystem::path(nativePath(name)).is_absolute() ||
+               (!name.empty() && (name[0] == '/' || name[0] == '\\'));
+    }
     std::string shortName(const std::string& path) override { return resolveExisting(path); }
     char separator() const override { return '/'; }
     std::string shellOpen(const std::string& target) override {
