@@ -223,44 +223,13 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         autoPop();
     };
 
-    table["encode"] = [&engine, &shared, files, buffers](Control::Call& call) {
-        std::string name = call.arg(1);
-        if (call.count() < 1 || files().OpenFile(name, "input").empty()) {
-            engine.reportError("cannot open script '" + call.arg(1) + "'");
-            return;
-        }
-        files().setFilename("fullpath", name);
-        engine.kaRunFile();
-        files().setFilename("ext", "buf");
-        std::string out = files().filename("fullname");
+    // Writes the whole buffer set into a new buffer file; false when nothing
+    // was written. A set the format cannot hold leaves no partial file.
+    auto writeBufferFile = [&engine, &shared, files, buffers](std::string name) {
         const int depth = files().fileno();
-        if (files().OpenFile(out, "write", true).empty()) {
-            engine.reportError("'" + out + "' exists and was not replaced (answer Yes or use --yes)");
-            return;
-        }
-        try {
-            buffers().writebuffer();
-        } catch (const KestrelError&) {
-            // Never leave a partial buffer file behind.
-            closeDownTo(files(), depth);
-            std::error_code ignored;
-            std::filesystem::remove(shared.platform.nativePath(out), ignored);
-            throw;
-        }
-        closeDownTo(files(), depth);
-        std::string target = out;
-        const std::string note = files().Dos("shell", target);
-        if (!note.empty()) files().echo(note);
-    };
-
-    table["kascript"] = [&engine](Control::Call&) { KaScript(engine); };
-
-    table["kapoke"] = [&engine, &shared, files, buffers](Control::Call& call) {
-        std::string name = call.arg(1);
-        const int depth = files().fileno();
-        if (call.count() < 1 || files().OpenFile(name, "write", true).empty()) {
-            engine.reportError("cannot write buffer file '" + call.arg(1) + "'");
-            return;
+        if (files().OpenFile(name, "write", true).empty()) {
+            engine.reportError("'" + name + "' exists or cannot be written; not replaced (answer Yes or use --yes)");
+            return false;
         }
         try {
             buffers().writebuffer();
@@ -271,6 +240,33 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             throw;
         }
         closeDownTo(files(), depth);
+        return true;
+    };
+
+    table["encode"] = [&engine, files, writeBufferFile](Control::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1 || files().OpenFile(name, "input").empty()) {
+            engine.reportError("cannot open script '" + call.arg(1) + "'");
+            return;
+        }
+        files().setFilename("fullpath", name);
+        engine.kaRunFile();
+        files().setFilename("ext", "buf");
+        std::string out = files().filename("fullname");
+        if (!writeBufferFile(out)) return;
+        std::string target = out;
+        const std::string note = files().Dos("shell", target);
+        if (!note.empty()) files().echo(note);
+    };
+
+    table["kascript"] = [&engine](Control::Call&) { KaScript(engine); };
+
+    table["kapoke"] = [&engine, writeBufferFile](Control::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1)
+            engine.reportError("kapoke needs the name of a buffer file");
+        else
+            writeBufferFile(name);
     };
 
     table["kapeek"] = [&engine, files, buffers](Control::Call& call) {

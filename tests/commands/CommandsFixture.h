@@ -16,6 +16,7 @@
 #include "services/ConsoleSink.h"
 #include "services/FileHandle.h"
 #include "support/FakePlatform.h"
+#include "support/RecordingConsole.h"
 #include "text/Autobank.h"
 
 namespace kestrel {
@@ -29,22 +30,6 @@ public:
 };
 
 namespace test {
-
-class RecordingConsole : public ConsoleSink {
-public:
-    std::vector<std::string> lines;
-    bool visible() const override { return true; }
-    void add(const std::string& text) override { lines.push_back(text); }
-    void cls() override { lines.clear(); }
-    std::size_t textLength() const override { return 0; }
-    void keepLast(std::size_t) override {}
-};
-
-inline std::string bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) out.push_back(static_cast<char>(v));
-    return out;
-}
 
 inline std::string hexDump(const std::string& data) {
     static const char* digits = "0123456789ABCDEF";

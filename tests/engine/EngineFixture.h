@@ -14,20 +14,9 @@
 #include "services/ConsoleSink.h"
 #include "services/FileHandle.h"
 #include "support/FakePlatform.h"
+#include "support/RecordingConsole.h"
 
 namespace kestrel::test {
-
-class CapturingConsole : public ConsoleSink {
-public:
-    std::vector<std::string> lines;
-    bool shown = true;
-    bool visible() const override { return shown; }
-    void setVisible(bool visible) override { shown = visible; }
-    void add(const std::string& text) override { lines.push_back(text); }
-    void cls() override { lines.push_back("<cls>"); }
-    std::size_t textLength() const override { return 0; }
-    void keepLast(std::size_t) override {}
-};
 
 class EngineTest : public ::testing::Test {
 protected:
@@ -61,15 +50,10 @@ protected:
             if (line.find(text) != std::string::npos) return true;
         return false;
     }
-    static std::string bytes(std::initializer_list<int> values) {
-        std::string out;
-        for (int v : values) out += static_cast<char>(v);
-        return out;
-    }
 
     std::filesystem::path dir_;
     std::filesystem::path previous_;
-    CapturingConsole console;
+    RecordingConsole console;
     std::unique_ptr<FakePlatform> platform;
     std::unique_ptr<Shared> shared;
 };

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <utility>
 
-#include "CaptureConsole.h"
+#include "support/RecordingConsole.h"
 #include "Snapshot.h"
 #include "TextDiff.h"
 #include "buffers/FileBuffer.h"
@@ -239,7 +239,7 @@ std::map<std::string, std::string> GoldenCase::run(bool keepScratch, std::string
     test::FakePlatform platform(home.string());
     platform.logDir = logFolder.string();
     loadAnswers(readControl("answers"), platform);
-    CaptureConsole console;
+    test::RecordingConsole console;
 
     std::map<std::string, std::string> result;
     for (const std::string& which : expectationNames()) result[which] = "";

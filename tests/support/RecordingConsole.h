@@ -1,14 +1,15 @@
 #pragma once
 // A console that keeps every line it is shown, as the console window would
 // show it: `cls` empties it, a hidden console shows nothing.
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "services/ConsoleSink.h"
 
-namespace kestrel::golden {
+namespace kestrel::test {
 
-class CaptureConsole : public ConsoleSink {
+class RecordingConsole : public ConsoleSink {
 public:
     std::vector<std::string> lines;
 
@@ -16,7 +17,7 @@ public:
     void setVisible(bool visible) override { shown_ = visible; }
     void add(const std::string& text) override { lines.push_back(text); }
     void cls() override { lines.clear(); }
-    // Never trimmed: a case's whole output is compared.
+    // Never trimmed: tests compare the whole output.
     std::size_t textLength() const override { return 0; }
     void keepLast(std::size_t) override {}
 
@@ -24,4 +25,11 @@ private:
     bool shown_ = true;
 };
 
-} // namespace kestrel::golden
+// A byte string from byte values.
+inline std::string bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) out.push_back(static_cast<char>(v));
+    return out;
+}
+
+} // namespace kestrel::test
