@@ -44,8 +44,10 @@ int Control::lineNumber() const { return shared_.gFiles->lineno(); }
 void Control::reportError(const std::string& message) {
     ++errors_;
     const std::string where = shared_.gFiles->currentFileName();
-    if (where.empty())
-        shared_.gFiles->echo("command line: " + message);
+    if (where.empty() && inputLine_ > 0)
+        shared_.gFiles->echo(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
+    else if (where.empty())
+        shared_.gFiles->echo(inputName_ + ": " + message);
     else
         shared_.gFiles->echo(where + ":" + std::to_string(lineNumber()) + ": " + message);
 }

@@ -38,6 +38,12 @@ public:
     int errorCount() const { return errors_; }
     // Reports "<file>:<line>: <message>" through the log and counts it.
     void reportError(const std::string& message);
+    // Where lines come from while no script file is open ("<stdin>", line 3),
+    // for the messages of reportError.
+    void setInputSource(std::string name, int line) {
+        inputName_ = std::move(name);
+        inputLine_ = line;
+    }
 
     bool autoPop() const { return fAutoPop; }
     bool locked() const { return fLocked; }
@@ -81,6 +87,8 @@ private:
     int errors_ = 0;
     // The buffer the statements of the current code line go to.
     int lineBuffer_ = 0;
+    std::string inputName_ = "<command line>";
+    int inputLine_ = 0;
 };
 
 } // namespace kestrel

@@ -96,9 +96,14 @@ int main(int argc, char** argv) {
         console.banner();
         if (!codeLine.empty()) shared.gEngine->pending(codeLine);
         if (platform.interactive()) {
+            shared.gEngine->setInputSource("<console>", 0);
             console.run(shared);
         } else {
-            while (auto line = platform.readConsoleLine("")) shared.gEngine->pending(*line);
+            int number = 0;
+            while (auto line = platform.readConsoleLine("")) {
+                shared.gEngine->setInputSource("<stdin>", ++number);
+                shared.gEngine->pending(*line);
+            }
         }
         errors = shared.gEngine->errorCount();
         status = errors > 0 ? 1 : 0;
