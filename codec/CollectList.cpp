@@ -36,6 +36,14 @@ std::string CollectList::item(const std::string& value, int column) const {
     return text;
 }
 
+const std::string* CollectList::find(std::string_view lowerKey, int column) const {
+    const Index& index = column == 0 ? IndexA : IndexB;
+    const auto found = index.find(lowerKey);
+    if (found == index.end()) return nullptr;
+    const CollectTab& pair = *Rows[static_cast<std::size_t>(found->second - 1)];
+    return column == 0 ? &pair.ColB() : &pair.ColA();
+}
+
 void CollectList::Remove(const std::string& key, int column) {
     const bool byLeft = column == 0;
     Index& index = byLeft ? IndexA : IndexB;

@@ -4,8 +4,10 @@
 // a key; a later pair with the same key still lives in the table and can win
 // the other direction. Keys ignore letter case.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -24,6 +26,9 @@ public:
     std::string add(const std::string& constant, const std::string& value, uint8_t kind);
     // "" when there is no such key (or its result is no byte).
     std::string item(const std::string& value, int column) const;
+    // The stored result for a key already in its lower-cased key form, without
+    // a copy; nullptr when absent. Only for lists without the code form.
+    const std::string* find(std::string_view lowerKey, int column) const;
     // Takes out the pair found under key in the chosen column together with
     // both of its keys. Positions of the other pairs do not change.
     void Remove(const std::string& key, int column);
@@ -33,7 +38,11 @@ public:
     std::vector<int32_t> NewEnum() const;
 
 private:
-    using Index = std::unordered_map<std::string, int32_t>;
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const noexcept { return std::hash<std::string_view>{}(key); }
+    };
+    using Index = std::unordered_map<std::string, int32_t, KeyHash, std::equal_to<>>;
 
     std::string keyOf(const std::string& text) const;
     void reindex(const std::string& key, bool leftSide);

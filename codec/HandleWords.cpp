@@ -34,6 +34,8 @@ void HandleWords::add(std::string& ValueA, std::string& ValueB, const std::strin
         std::string b = wordForm(ValueB, LinkCommand);
         // A duplicate is not passed on: the first definition of a word stays.
         words_.add(a, b, 0);
+        remember(asciiLower(a), keysA_, startsA_);
+        remember(asciiLower(b), keysB_, startsB_);
         ValueA = std::move(a);
         ValueB = std::move(b);
     } catch (...) {
@@ -57,38 +59,75 @@ std::string HandleWords::item(const std::string& value, int column) {
 
 void HandleWords::splitWords(const std::string& phrase) {
     phraseWords_.clear();
-    std::string word;
-    for (char c : phrase) {
-        if (c == ' ' || c == '\t') {
-            if (!word.empty()) phraseWords_.push_back(std::move(word));
-            word.clear();
-        } else {
-            word += c;
-        }
+    const std::string_view text(phrase);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != ' ' && text[i] != '\t') continue;
+        if (i > start) phraseWords_.push_back(text.substr(start, i - start));
+        start = i + 1;
     }
-    if (!word.empty()) phraseWords_.push_back(std::move(word));
 }
 
-std::optional<std::string> HandleWords::lookup(const std::string& prefix, const std::string& word,
-                                              int column) const {
-    const std::string value = words_.item(prefix + word, column);
-    if (value.empty()) return std::nullopt;
-    // Bound entries carry the same prefix on both sides.
-    return value.size() > prefix.size() ? value.substr(prefix.size()) : std::string();
+void HandleWords::remember(std::string key, std::set<std::string, std::less<>>& keys, std::bitset<256>& starts) {
+    if (!key.empty()) starts.set(static_cast<unsigned char>(key[0]));
+    keys.insert(std::move(key));
+}
+
+bool HandleWords::mayStartWith(std::string_view text, int column) const {
+    if (text.empty()) return true;
+    const char first = text[0] >= 'A' && text[0] <= 'Z' ? static_cast<char>(text[0] - 'A' + 'a') : text[0];
+    return (column == 0 ? startsA_ : startsB_)[static_cast<unsigned char>(first)];
+}
+
+bool HandleWords::anyKeyStartsWith(std::string_view text, int column) const {
+    if (!mayStartWith(text, column)) return false;
+    const std::string prefix = asciiLower(text);
+    const auto& keys = column == 0 ? keysA_ : keysB_;
+    const auto it = keys.lower_bound(prefix);
+    return it != keys.end() && it->starts_with(prefix);
+}
+
+const std::string* HandleWords::lookup(std::string_view prefix, std::string_view word, int column) {
+    if (!mayStartWith(prefix.empty() ? word : prefix, column)) return nullptr;
+    probe_.assign(prefix).append(word);
+    for (char& c : probe_)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string* value = words_.find(probe_, column);
+    return value && !value->empty() ? value : nullptr;
 }
 
 std::string HandleWords::define(const std::string& phrase, uint8_t& column) {
     try {
         splitWords(phrase);
         if (phraseWords_.empty()) return {};
-        const std::string& command = phraseWords_[0];
-        std::string result = command + ' ';
+        const std::string_view command = phraseWords_[0];
+        std::string result;
+        result.reserve(phrase.size() + 2);
+        result.append(command);
+        result += ' ';
+        // Entries bound to the command or to one of its parameters carry its
+        // name in front: without a key that starts so, only the global entry can match.
+        const bool anyBound = anyKeyStartsWith(command, column);
+        std::string boundPrefix;
         for (std::size_t k = 1; k < phraseWords_.size(); ++k) {
-            const std::string& word = phraseWords_[k];
-            auto value = lookup(command + '[' + std::to_string(k) + ']', word, column);
-            if (!value) value = lookup(command, word, column);
-            if (!value) value = lookup({}, word, column);
-            result += value ? *value : word;
+            const std::string_view word = phraseWords_[k];
+            const std::string* value = nullptr;
+            std::size_t cut = 0;
+            if (anyBound) {
+                boundPrefix.assign(command).append("[").append(std::to_string(k)).append("]");
+                value = lookup(boundPrefix, word, column);
+                cut = boundPrefix.size();
+                if (!value) {
+                    value = lookup(command, word, column);
+                    cut = command.size();
+                }
+            }
+            if (!value) {
+                value = lookup({}, word, column);
+                cut = 0;
+            }
+            if (!value) result.append(word);
+            else if (value->size() > cut) result.append(*value, cut);
             result += ' ';
         }
         return result;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <utility>
 
 #include "services/FileHandle.h"
@@ -148,6 +149,8 @@ void CmdList::add() {
 
     const int position = count();
     const tCmd& filed = commands_.back();
+    if (const std::size_t space = filed.keyword.find(' '); space != std::string::npos)
+        templateHeads_.insert(std::string_view(filed.keyword).substr(0, space), position);
     const bool keywordTaken = !keywords_.insert(filed.keyword, position);
     if (keywordTaken) files_.echo("Duplicate Entry: " + filed.keyword);
     const std::string& key = filed.alias ? filed.ParmDesc(0) : codeKey(filed.bytecode);
@@ -273,8 +276,19 @@ int CmdList::resolve(const ParmSpec& spec, std::string& word) const {
 bool CmdList::encode(std::string& script, std::string& smask, int iline) {
     SmartString& words = words_;
     words.kaSplit(script, " ");
-    words.kaStandard();
-    int position = keywords_.find(words.vStandard);
+    // The template form begins with "$1" for a value word, else with the word
+    // itself; a single word that is no value is its own template form.
+    int position = 0;
+    const bool valueFirst = SmartString::isvalue(words.values(0), true);
+    if (words.count() == 0) {
+        if (valueFirst) position = keywords_.find("$1");
+    } else {
+        const std::string_view head = valueFirst ? std::string_view("$1") : std::string_view(words.values(0));
+        if (templateHeads_.find(head.substr(0, head.find(' ')))) {
+            words.kaStandard();
+            position = keywords_.find(words.vStandard);
+        }
+    }
     if (!position) position = keywords_.find(words.values(0));
     if (!position) {
         files_.echo("Invalid Command : " + words.values(0));
@@ -292,15 +306,27 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
 
     valueList_.clear();
     typeList_.clear();
-    bool anyField = false;
-    auto append = [this, &anyField](std::string_view value, std::string_view type) {
-        if (anyField) {
+    fieldSpans_.clear();
+    auto append = [this](std::string_view value, std::string_view type) {
+        if (!fieldSpans_.empty()) {
             typeList_ += ',';
             valueList_ += ' ';
         }
+        fieldSpans_.push_back({valueList_.size(), value.size(), typeList_.size(), type.size()});
         typeList_ += type;
         valueList_ += value;
-        anyField = true;
+    };
+    auto appendCode = [&append](std::string_view value, int type) {
+        char digits[12];
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, type);
+        (void)ec;
+        append(value, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    };
+    auto appendByte = [&append](uint8_t byte) {
+        char digits[4];
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, byte);
+        (void)ec;
+        append(std::string_view(digits, static_cast<std::size_t>(end - digits)), "0");
     };
 
     const std::string lineText = numeric::decimal(iline);
@@ -319,16 +345,19 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
                 line_ += words.values(i);
             }
             words.kaSplit(line_, " ");
-            files_.echo(lineText + ": Code Alias");
+            echoLine_.assign(lineText).append(": Code Alias");
+            files_.echo(echoLine_);
         } else {
-            files_.echo(lineText + ": Code Command - " + cmd.keyword + " [" + codeKey(cmd.bytecode) + "] ");
+            echoLine_.assign(lineText).append(": Code Command - ").append(cmd.keyword).append(" [");
+            echoLine_.append(codeKey(cmd.bytecode)).append("] ");
+            files_.echo(echoLine_);
         }
 
         if (!continuation) {
             if (cmd.alias) {
                 k = 0;
             } else {
-                append(numeric::decimal(cmd.bytecode), "0");
+                appendByte(cmd.bytecode);
                 k = 1;
             }
         }
@@ -348,7 +377,7 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
                 } else {
                     byte = numeric::toByte(numeric::read(desc));
                 }
-                append(numeric::decimal(byte), "0");
+                appendByte(byte);
                 if (k == 0) k = 1;
             } else if (type == 6) {
                 append(desc, desc);
@@ -364,9 +393,9 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
                         ++k;
                     }
                 }
-                append(value, numeric::decimal(type));
+                appendCode(value, type);
             } else {
-                append(wordAt(k), numeric::decimal(type));
+                appendCode(wordAt(k), type);
                 ++k;
             }
         }
@@ -379,12 +408,20 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
         continuation = true;
     }
 
-    files_.echo(" -> " + valueList_);
-    std::string pointers = typeList_;
+    echoLine_.assign(" -> ").append(valueList_);
+    files_.echo(echoLine_);
+    std::string pointers;
     std::string bytes;
-    if (anyField) {
-        SmartNum num;
-        bytes = num.kaCodevals(valueList_, pointers);
+    if (!fieldSpans_.empty()) {
+        const std::string_view values(valueList_);
+        const std::string_view types(typeList_);
+        fieldWords_.clear();
+        fieldTypes_.clear();
+        for (const FieldSpan& span : fieldSpans_) {
+            fieldWords_.push_back(values.substr(span.valueAt, span.valueLength));
+            fieldTypes_.push_back(types.substr(span.typeAt, span.typeLength));
+        }
+        bytes = num_.kaCodevals(fieldWords_, fieldTypes_, pointers);
     }
     script = std::move(bytes);
     smask = std::move(pointers);

@@ -11,6 +11,7 @@
 #include "commands/KeyIndex.h"
 #include "commands/ParmSpec.h"
 #include "commands/tCmd.h"
+#include "text/SmartNum.h"
 #include "text/SmartString.h"
 
 namespace kestrel {
@@ -101,11 +102,26 @@ private:
     // Alias code keys by their number of comma-separated entries (1..16).
     std::array<int, SmartString::kSlots + 1> aliasKeyWidths_{};
 
+    // First words of every keyword ever filed that has more than one word: a
+    // line of several words whose template form starts with none of them
+    // matches no keyword by its template.
+    KeyIndex templateHeads_;
+
     // Scratch space of encode, kept to reuse its storage.
     SmartString words_;
     std::string line_;
+    std::string echoLine_;
+    // The value words joined by " " (for the log) and the type entries joined
+    // by ","; fieldSpans_ holds where each field's word and entry lie.
     std::string valueList_;
     std::string typeList_;
+    struct FieldSpan {
+        std::size_t valueAt, valueLength, typeAt, typeLength;
+    };
+    std::vector<FieldSpan> fieldSpans_;
+    std::vector<std::string_view> fieldWords_;
+    std::vector<std::string_view> fieldTypes_;
+    SmartNum num_;
 };
 
 }  // namespace kestrel

@@ -198,6 +198,12 @@ double roundHalfEven(double value) {
 
 template <typename Int>
 Int roundTo(double value, const char* typeName) {
+    // Whole numbers in range, by far the most common, need no rounding.
+    if (value >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+        value <= static_cast<double>(std::numeric_limits<Int>::max())) {
+        const auto whole = static_cast<Int>(value);
+        if (static_cast<double>(whole) == value) return whole;
+    }
     if (std::isnan(value)) throw OverflowError(std::string("not a number for ") + typeName);
     const double r = roundHalfEven(value);
     if (r < static_cast<double>(std::numeric_limits<Int>::min()) ||
@@ -209,6 +215,31 @@ Int roundTo(double value, const char* typeName) {
 }  // namespace
 
 double read(std::string_view text) {
+    // Plain digits, "&h" digits and words that cannot begin a number are
+    // read without the scanner; every other text takes the full path.
+    if (!text.empty()) {
+        const char first = text[0];
+        if (isDigit(first)) {
+            if (text.size() <= 18) {
+                uint64_t whole = 0;
+                size_t i = 0;
+                while (i < text.size() && isDigit(text[i])) whole = whole * 10 + static_cast<uint64_t>(text[i++] - '0');
+                if (i == text.size()) return static_cast<double>(whole);
+            }
+        } else if (first == '&') {
+            if (text.size() >= 3 && text.size() <= 10 && (text[1] == 'h' || text[1] == 'H')) {
+                uint32_t value = 0;
+                size_t i = 2;
+                for (int d; i < text.size() && (d = hexDigit(text[i])) >= 0; ++i) value = value * 16 + static_cast<uint32_t>(d);
+                if (i == text.size()) {
+                    if (text.size() <= 6) return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(value)));
+                    return static_cast<double>(static_cast<int32_t>(value));
+                }
+            }
+        } else if (!isBlank(first) && first != '+' && first != '-' && first != '.') {
+            return 0;
+        }
+    }
     Scanner in(text, true);
     return parse(in).value;
 }

@@ -36,6 +36,11 @@ uint8_t pairByte(const std::string& digits, size_t pos) {
     return static_cast<uint8_t>(value);
 }
 
+int32_t pointerOf(double offset) {
+    if (autobank() && offset > 0 && offset < kImageBase) return numeric::toInt32(offset + kImageBase);
+    return numeric::toInt32(offset);
+}
+
 bool isPointerKind(int size) { return size == -3 || size == -8 || size == -9; }
 
 // Decimal text of any number: whole numbers without a fraction.
@@ -48,6 +53,52 @@ std::string numberText(double value) {
     return std::string(out, end);
 }
 
+// A type entry read as kaCodevals needs it: its strict value and its 16-bit
+// reading. Entries of one to four digits, the usual ones, skip the parser.
+struct TypeCode {
+    double code;
+    int field;
+};
+
+TypeCode typeCode(std::string_view entry) {
+    if (!entry.empty() && entry.size() <= 4) {
+        int value = 0;
+        size_t i = 0;
+        for (; i < entry.size() && entry[i] >= '0' && entry[i] <= '9'; ++i) value = value * 10 + (entry[i] - '0');
+        if (i == entry.size()) return {static_cast<double>(value), value};
+    }
+    const double code = numeric::strict(entry);
+    return {code, numeric::toInt16(numeric::read(entry))};
+}
+
+void appendDecimal(std::string& out, size_t value) {
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    (void)ec;
+    out.append(digits, end);
+}
+
+// A value whose hexadecimal text is longer than the field keeps its leading
+// digits, as the digit text would.
+uint64_t leadingDigits(uint32_t value, size_t length) {
+    size_t digits = 1;
+    while (digits < 8 && (value >> (4 * digits)) != 0) ++digits;
+    return digits > length ? value >> (4 * (digits - length)) : value;
+}
+
+// The hexadecimal digits of an "&h" word when they are nothing but digits and
+// at most `limit` of them.
+bool readHex(std::string_view digits, size_t limit, uint64_t& value) {
+    if (digits.size() > limit) return false;
+    value = 0;
+    for (char c : digits) {
+        const int d = hexDigit(c);
+        if (d < 0) return false;
+        value = value * 16 + static_cast<uint64_t>(d);
+    }
+    return true;
+}
+
 constexpr std::array<const char*, 14> kLabels = {
     "byte    = ",   "word    = ",   "dword   = ",   "Pointer = ",   "END OF SCRIPT MARK",
     "- Enum    = ", "- Mask    = ", "Command   = ", "Str Point = ", "Move Point= ",
@@ -57,14 +108,38 @@ constexpr std::array<const char*, 14> kLabels = {
 }  // namespace
 
 std::string SmartNum::kaCodevals(std::string source, std::string& mask) {
-    if (!source.empty()) values_.kaSplit(std::move(source), " ");
+    if (!source.empty()) values_.kaSplit(source, " ");
     if (!mask.empty()) types_.kaSplit(mask, ",");
+    return codeFields(mask);
+}
 
+std::string SmartNum::kaCodevals(std::span<const std::string_view> words, std::span<const std::string_view> types,
+                                 std::string& pointers) {
+    if (words.size() == types.size() && values_.kaSplitWords(words, ' ') && types_.kaSplitWords(types, ','))
+        return codeFields(pointers);
+    // Lists that splitting would change (empty words, blanks, more than 16
+    // fields) go through the text, on fresh slots: the text path reads slots
+    // past the end of a shorter list.
+    *this = SmartNum();
+    std::string source;
+    pointers.clear();
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) source += ' ';
+        source += words[i];
+    }
+    for (size_t i = 0; i < types.size(); ++i) {
+        if (i > 0) pointers += ',';
+        pointers += types[i];
+    }
+    return kaCodevals(std::move(source), pointers);
+}
+
+std::string SmartNum::codeFields(std::string& mask) {
     std::string result;
     std::string pointers;
     result.reserve(static_cast<size_t>(values_.count() + 1) * 4);
     for (int i = 0; i <= values_.count(); ++i) {
-        const std::string type = types_.values(i);
+        const std::string& type = types_.values(i);
         const std::string& word = values_.values(i);
 
         // A "$" type entry is a four-byte field written in place through CPtr.
@@ -73,30 +148,33 @@ std::string SmartNum::kaCodevals(std::string source, std::string& mask) {
         bool pointerSlot = false;
         int fieldCode = 3;
         if (!dollarType) {
-            code = numeric::strict(type);
+            const TypeCode parsed = typeCode(type);
+            code = parsed.code;
             pointerSlot = code == 3 || code >= 8;
-            fieldCode = numeric::toInt16(numeric::read(type));
-        }
-
-        bool userParameter = false;
-        if (word.starts_with('$') && !pointerSlot) {
-            types_.setValues(i, numberText(numeric::strict(type) + 11));
-            userParameter = true;
+            fieldCode = parsed.field;
         }
 
         if (pointerSlot) {
             if (!pointers.empty()) pointers += ',';
             pointers += word;
             pointers += ',';
-            pointers += numeric::decimal(static_cast<int64_t>(result.size()));
+            appendDecimal(pointers, result.size());
             pointers += ',';
             pointers += type;
             result += "!PTR";
             continue;
         }
-        const std::string& entry = types_.values(i);
-        if (userParameter ? numeric::strict(entry) > 7 : code > 7 && !dollarType) result += entry;
-        else result += numberpush(word, -fieldCode);
+        if (word.starts_with('$')) {
+            // A user parameter: its entry becomes the type code plus 11 (`type`
+            // names that slot and changes with it).
+            types_.setValues(i, numberText(numeric::strict(type) + 11));
+            const std::string& entry = types_.values(i);
+            if (numeric::strict(entry) > 7) result += entry;
+            else numberpush(result, word, -fieldCode);
+            continue;
+        }
+        if (code > 7 && !dollarType) result += type;
+        else numberpush(result, word, -fieldCode);
     }
     mask = std::move(pointers);
     return result;
@@ -125,12 +203,17 @@ std::string SmartNum::kaRipvals(const std::string& source, const std::string& ma
 
 bool SmartNum::isvalue(const std::string& data, bool pointchk) { return SmartString::isvalue(data, pointchk); }
 
-std::string SmartNum::numberpush(const std::string& number, int size) {
+namespace {
+
+// The field as hexadecimal digit text, most significant first, read two
+// digits a byte: the general form of numberpush.
+std::string digitField(std::string_view number, int size) {
+
     std::string digits;
     size_t length;  // hex digits that make up the field
     if (size <= 0) {
-        length = static_cast<size_t>(STransLength(size, 1));
-        const std::string value = isPointerKind(size) ? numeric::decimal(CPtr(number)) : number;
+        length = static_cast<size_t>(SmartNum::STransLength(size, 1));
+        const std::string value = isPointerKind(size) ? numeric::decimal(SmartNum::CPtr(std::string(number))) : std::string(number);
         if (value.size() >= 2 && value[0] == '&' && (value[1] == 'h' || value[1] == 'H'))
             digits = numeric::upper(std::string_view(value).substr(2));
         else
@@ -154,6 +237,38 @@ std::string SmartNum::numberpush(const std::string& number, int size) {
     return field;
 }
 
+}  // namespace
+
+std::string SmartNum::numberpush(const std::string& number, int size) {
+    std::string field;
+    numberpush(field, number, size);
+    return field;
+}
+
+void SmartNum::numberpush(std::string& field, std::string_view number, int size) {
+    if (size <= 0) {
+        // A whole number goes straight from the integer to its bytes; the
+        // digit text below is kept for "&h" words that are longer than the
+        // field (their leading digits count) or are no plain digits.
+        const auto length = static_cast<size_t>(STransLength(size, 1));
+        uint64_t value = 0;
+        bool whole = true;
+        if (isPointerKind(size)) {
+            value = leadingDigits(static_cast<uint32_t>(pointerOf(numeric::read(number))), length);
+        } else if (number.size() >= 2 && number[0] == '&' && (number[1] == 'h' || number[1] == 'H')) {
+            whole = readHex(number.substr(2), std::min<size_t>(length, 16), value);
+        } else {
+            value = leadingDigits(static_cast<uint32_t>(numeric::toInt32(numeric::read(number))), length);
+        }
+        if (whole) {
+            const size_t bytes = (length + 1) / 2;
+            for (size_t k = 0; k < bytes; ++k) field += static_cast<char>(k < 8 ? (value >> (8 * k)) & 0xFF : 0);
+            return;
+        }
+    }
+    field += digitField(number, size);
+}
+
 std::string SmartNum::numberpull(const std::string& bytes, int /*size*/) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string word(2 + 2 * bytes.size(), '0');
@@ -168,11 +283,7 @@ std::string SmartNum::numberpull(const std::string& bytes, int /*size*/) {
     return word;
 }
 
-int32_t SmartNum::CPtr(const std::string& base) {
-    const double v = numeric::read(base);
-    if (autobank() && v > 0 && v < kImageBase) return numeric::toInt32(v + kImageBase);
-    return numeric::toInt32(v);
-}
+int32_t SmartNum::CPtr(const std::string& base) { return pointerOf(numeric::read(base)); }
 
 std::string SmartNum::STransLabel(int size) {
     if (size > 0 || size < -13) return {};

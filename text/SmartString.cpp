@@ -1,5 +1,6 @@
 #include "text/SmartString.h"
 
+#include <charconv>
 #include <limits>
 
 #include "text/KestrelError.h"
@@ -28,23 +29,39 @@ void trimSpaces(std::string& text) {
 // Rewrites "0x" and then "#" to "&h" and trims spaces. Both rewrites are
 // exact: "0X" and "&H" stay as written.
 void kaHexPrefix(std::string& piece) {
-    for (size_t i = 0; i + 1 < piece.size(); ++i) {
-        if (piece[i] == '0' && piece[i + 1] == 'x') {
-            piece[i] = '&';
-            piece[i + 1] = 'h';
-            ++i;
+    // "0x" never overlaps itself, so every "x" after a "0" is one to rewrite.
+    size_t hashes = 0;
+    for (size_t i = 0; i < piece.size(); ++i) {
+        if (piece[i] == '#') {
+            ++hashes;
+        } else if (piece[i] == 'x' && i > 0 && piece[i - 1] == '0') {
+            piece[i - 1] = '&';
+            piece[i] = 'h';
         }
     }
-    if (piece.find('#') != std::string::npos) {
-        std::string out;
-        out.reserve(piece.size() + 4);
-        for (char c : piece) {
-            if (c == '#') out += "&h";
-            else out += c;
+    if (hashes > 0) {
+        // Every "#" grows by one character: fill from the back, in place.
+        size_t at = piece.size();
+        size_t to = at + hashes;
+        piece.resize(to);
+        while (at > 0) {
+            const char c = piece[--at];
+            if (c == '#') {
+                piece[--to] = 'h';
+                piece[--to] = '&';
+            } else {
+                piece[--to] = c;
+            }
         }
-        piece.swap(out);
     }
-    trimSpaces(piece);
+    if (!piece.empty() && (piece.front() == ' ' || piece.back() == ' ')) trimSpaces(piece);
+}
+
+// One piece of a split: every piece but the last is lower-cased.
+void setPiece(std::string& slot, std::string_view text, bool lowerCase) {
+    slot.assign(text);
+    if (lowerCase && slot.size() > 1) lowerInPlace(slot);
+    kaHexPrefix(slot);
 }
 
 // 1-based position of `delim` in `text` at or after `start`, 0 when absent.
@@ -65,9 +82,21 @@ void checkIndex(int index) {
 }  // namespace
 
 void SmartString::KaScrub(std::string& source) {
-    size_t out = 0;
+    // Most texts are scrubbed already: look for the first character to change.
+    const size_t size = source.size();
+    size_t first = 0;
+    while (first < size) {
+        const char c = source[first];
+        if (c == '\t') break;
+        if (c == ' ' && (first == 0 || first + 1 == size || source[first + 1] == ' ' || source[first + 1] == '\t'))
+            break;
+        ++first;
+    }
+    if (first == size) return;
+
+    size_t out = first;
     bool pendingSpace = false;
-    for (char c : source) {
+    for (char c : std::string_view(source).substr(first)) {
         if (c == ' ' || c == '\t') {
             pendingSpace = out > 0;
             continue;
@@ -104,38 +133,52 @@ void SmartString::kaTrim(std::string& source) {
     // Whichever inline comment marker comes first wins; a missing one counts
     // as sitting at the last character.
     const size_t apostrophe = source.find('\'');
-    const size_t spaceEquals = source.find(" =");
+    // " =" found by its rarer "=" (searching for the pair stops at every space).
+    size_t spaceEquals = source.find('=', 1);
+    while (spaceEquals != std::string::npos && source[spaceEquals - 1] != ' ')
+        spaceEquals = source.find('=', spaceEquals + 1);
+    if (spaceEquals != std::string::npos) --spaceEquals;
     const size_t a = apostrophe == std::string::npos ? source.size() : apostrophe + 1;
     const size_t b = spaceEquals == std::string::npos ? source.size() : spaceEquals + 1;
     if (a < b) {
         kaSplit(source, "'");
-        vComment = "'" + values_[1];
+        vComment.assign(1, '\'').append(values_[1]);
     } else if (a > b) {
         kaSplit(source, "=");
-        vComment = "=" + values_[1];
+        vComment.assign(1, '=').append(values_[1]);
     } else {
         values_[0] = source;
     }
 }
 
-void SmartString::kaSplit(std::string source, std::string_view delim) {
-    KaScrub(source);
+void SmartString::kaSplit(std::string_view source, std::string_view delim) {
+    // Copied before any slot is written: `source` may be one of them.
+    scrubbed_.assign(source);
+    KaScrub(scrubbed_);
     count_ = 0;
-    const std::string_view text(source);
+    const std::string_view text(scrubbed_);
     size_t start = 0;
     size_t at = text.find(delim, start);
     while (at != std::string_view::npos && count_ < kSlots - 1) {
-        std::string& slot = values_[count_];
-        slot.assign(text.substr(start, at - start));
-        if (slot.size() > 1) lowerInPlace(slot);
-        kaHexPrefix(slot);
+        setPiece(values_[count_], text.substr(start, at - start), true);
         start = at + delim.size();
         at = text.find(delim, start);
         ++count_;
     }
-    std::string& last = values_[count_];
-    last.assign(text.substr(start));
-    kaHexPrefix(last);
+    setPiece(values_[count_], text.substr(start), false);
+}
+
+bool SmartString::kaSplitWords(std::span<const std::string_view> words, char delim) {
+    if (words.empty() || words.size() > static_cast<size_t>(kSlots)) return false;
+    for (std::string_view word : words) {
+        if (word.empty()) return false;
+        for (char c : word)
+            if (c == ' ' || c == '\t' || c == delim) return false;
+    }
+    const size_t last = words.size() - 1;
+    for (size_t i = 0; i <= last; ++i) setPiece(values_[i], words[i], i < last);
+    count_ = static_cast<int>(last);
+    return true;
 }
 
 std::string SmartString::kasubparm(const std::string& source, std::string_view delim, int parmno) {
@@ -160,8 +203,11 @@ void SmartString::kaStandard() {
         const std::string& piece = values(i);
         if (i > 0) vStandard += ' ';
         if (isvalue(piece, true)) {
+            char digits[12];
+            const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, placeholder++);
+            (void)ec;
             vStandard += '$';
-            vStandard += numeric::decimal(placeholder++);
+            vStandard.append(digits, end);
         } else {
             vStandard += piece;
         }

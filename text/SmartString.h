@@ -2,6 +2,7 @@
 // The line tokenizer: directive marker, comment, up to sixteen pieces split at
 // a delimiter, and a template form in which value words become "$1", "$2"...
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,13 @@ public:
     // Classifies a script line: prefix marker, inline comment, statement in values(0).
     void kaTrim(std::string& source);
     // Scrubs a copy and cuts it at every delimiter into values(0..count).
-    void kaSplit(std::string source, std::string_view delim);
+    // `source` may be one of this object's own values.
+    void kaSplit(std::string_view source, std::string_view delim);
+    // The pieces kaSplit would make of `words` joined by `delim`, without the
+    // joined text. Only for lists that it reproduces exactly: 1 to 16 words,
+    // none empty and none holding a blank or the delimiter. False (and nothing
+    // changed) for any other list.
+    bool kaSplitWords(std::span<const std::string_view> words, char delim);
     // One field of a delimited text (kept with its historical off-by-one on the last field).
     std::string kasubparm(const std::string& source, std::string_view delim, int parmno);
     // Builds vStandard from values(0..count).
@@ -40,6 +47,7 @@ public:
 private:
     std::array<std::string, kSlots> values_;
     int count_ = 0;
+    std::string scrubbed_;  // kaSplit's scrubbed copy, kept to reuse its storage
 };
 
 } // namespace kestrel

@@ -62,6 +62,23 @@ TEST(HandleWordsDefine, ParameterBoundWordAppliesOnlyAtItsPosition) {
     EXPECT_EQ(define(*words, "move 1 1", 1), "move up 1 ");
 }
 
+TEST(HandleWordsDefine, BoundKeysAreTheCommandAndWordJoined) {
+    auto words = newWords();
+    add(*words, "up", "8", "Move");
+    EXPECT_EQ(define(*words, "MOVE Up"), "MOVE 8 ");
+    // A global word that begins with a command's name is that command's
+    // bound key too; its value loses as many characters as the name has.
+    add(*words, "lookaround", "12345");
+    EXPECT_EQ(define(*words, "look around"), "look 5 ");
+    EXPECT_EQ(define(*words, "see lookaround"), "see 12345 ");
+    add(*words, "seeit", "1");
+    EXPECT_EQ(define(*words, "see it"), "see  ");  // the value is shorter than the name
+
+    // A removed pair no longer translates.
+    words->Remove("moveup", 0);
+    EXPECT_EQ(define(*words, "move up"), "move up ");
+}
+
 TEST(HandleWordsDefine, TabsAndRunsOfSpacesSplitLikeSingleSpaces) {
     auto words = newWords();
     add(*words, "up", "#01");

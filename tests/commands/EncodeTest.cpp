@@ -44,6 +44,21 @@ TEST_F(Encode, TemplateFindsAnAliasBeforeTheFirstWordFindsACommand) {
     EXPECT_EQ(console.lines, (std::vector<std::string>{"4: Code Alias", "Command   = cmd [2A] ", " -> 42 5"}));
 }
 
+TEST_F(Encode, TemplatesAreFoundByTheirFirstWordInAnyCase) {
+    command("cmd", 0x2A, {0, 0});
+    command("Show", 9, {0});
+    alias("SHOW $1 Now", {{7, "cmd"}, 0, {0, "&h01"}});
+    EXPECT_EQ(encodeHex("show 5 now"), "2A 05 01");
+    EXPECT_EQ(encodeHex("show 5 later"), "09 05");  // no template matches: the keyword does
+    EXPECT_EQ(encodeHex("show"), "09");
+
+    // A lone value word has the template form "$1".
+    EXPECT_EQ(encodeHex("5"), "");
+    alias("$1", {{7, "cmd"}, 0, {0, "&h02"}});
+    EXPECT_EQ(encodeHex("5"), "2A 02");  // an alias takes value words after the first only
+    EXPECT_EQ(encodeHex("#7 now"), "");  // "$1 $2" names nothing
+}
+
 TEST_F(Encode, AliasKeepsOnlyTheValueWordsOfItsPhrase) {
     command("cmd", 0x2A, {0, 0});
     alias("show $1 at $2", {{7, "cmd"}, 0, 0});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "text/KestrelError.h"
 
 namespace kestrel::numeric {
@@ -57,6 +59,20 @@ TEST(NumericRead, BlanksTabsAndLineFeedsAreIgnoredAnywhere) {
     EXPECT_EQ(read("- 4"), -4);
     EXPECT_EQ(read("& h 1F"), 31);
     EXPECT_EQ(read("\r5"), 0);  // carriage return is not a blank
+}
+
+// A leading blank sends a text through the full scanner: the shortcuts for
+// plain digits, "&h" digits and words must read the same.
+TEST(NumericRead, ShortcutsAgreeWithTheScanner) {
+    for (const char* text : {"0", "7", "0042", "123456789012345678", "1234567890123456789", "12abc", "&h1",
+                             "&h1234", "&hFFFF", "&H8000", "&h0FFFF", "&h12345678", "&hFFFFFFFF", "&h12G",
+                             "&h", "&o17", "lbl17", "$1", "-5", "+5", ".5", "5e2", "1.5", "k017"}) {
+        EXPECT_EQ(read(text), read(std::string(" ") + text)) << text;
+    }
+    EXPECT_EQ(read("&hFFFF"), -1);
+    EXPECT_EQ(read("&h0FFFF"), 65535);
+    EXPECT_EQ(read("lbl17"), 0);
+    EXPECT_THROW(read("&h123456789"), OverflowError);
 }
 
 TEST(NumericStrict, WholeTextMustBeANumber) {

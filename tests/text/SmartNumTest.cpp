@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
+#include "text/Numeric.h"
 
 namespace kestrel {
 namespace {
@@ -116,6 +122,77 @@ TEST(SmartNumCodevals, EmptyArgumentsReuseHolders) {
     EXPECT_THROW(fresh.kaCodevals("1 2", mask), TypeMismatchError);  // no type for "2"
     mask = "x";
     EXPECT_THROW(fresh.kaCodevals("1", mask), TypeMismatchError);
+}
+
+// The outcome of one kaCodevals call: bytes and pointer list, or the error.
+std::string codevalsOutcome(const std::function<std::string(std::string&)>& call) {
+    std::string pointers;
+    try {
+        const std::string data = call(pointers);
+        return SmartNum::numberpull(data) + " | " + pointers;
+    } catch (const TypeMismatchError&) {
+        return "type mismatch";
+    } catch (const OverflowError&) {
+        return "overflow";
+    }
+}
+
+TEST_F(AutobankOn, CodevalsOfWordListsMatchesTheTextPath) {
+    using Fields = std::vector<std::string_view>;
+    const std::vector<std::pair<Fields, Fields>> cases = {
+        {{"42", "5", "&h1234", "Target"}, {"0", "0", "1", "3"}},
+        {{"Lbl", "0X1F", "#2A", "300", "-1"}, {"3", "1", "2", "0", "5"}},
+        {{"$1", "$2", "$3"}, {"0", "2", "3"}},              // user parameters
+        {{"7", "8"}, {"$x", "7.5"}},                         // "$" entry, fractional code
+        {{"1", "", "2"}, {"0", "0", "0"}},                   // an empty word: later values move up
+        {{"1", "a b"}, {"0", "1"}},                          // a word with a blank
+        {{"1", "2"}, {"0"}},                                 // fewer entries than words
+        {{"1"}, {"x"}},                                      // no number
+        {{"5000000000"}, {"2"}},                             // too large
+        {{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17"},
+         {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"}},
+    };
+    for (const auto& [words, types] : cases) {
+        std::string source;
+        std::string mask;
+        for (std::string_view w : words) source.append(source.empty() ? "" : " ").append(w);
+        for (std::string_view t : types) mask.append(mask.empty() ? "" : ",").append(t);
+        const std::string byText = codevalsOutcome([&](std::string& pointers) {
+            pointers = mask;
+            return SmartNum().kaCodevals(source, pointers);
+        });
+        SmartNum reused;  // earlier calls leave nothing behind
+        std::string ignored = "0,0,0,0";
+        reused.kaCodevals("9 9 9 9", ignored);
+        const std::string byWords =
+            codevalsOutcome([&](std::string& pointers) { return reused.kaCodevals(words, types, pointers); });
+        EXPECT_EQ(byWords, byText) << source << " / " << mask;
+    }
+}
+
+// Whole numbers skip the digit text; the field must be what the digits give,
+// leading digits included.
+TEST_F(AutobankOn, PushOfWholeNumbersMatchesTheirDigitText) {
+    auto viaDigits = [](const std::string& word, int size) {
+        const int length = SmartNum::STransLength(size, 1);
+        std::string digits = size == -3 ? numeric::hexText(SmartNum::CPtr(word))
+                             : word.starts_with("&h")
+                                 ? numeric::upper(word.substr(2))
+                                 : numeric::hexText(numeric::read(word));
+        if (static_cast<int>(digits.size()) < length) digits.insert(0, static_cast<size_t>(length) - digits.size(), '0');
+        std::string field;
+        for (int k = length / 2 - 1; k >= 0; --k)
+            field += static_cast<char>(std::stoi(digits.substr(static_cast<size_t>(2 * k), 2), nullptr, 16));
+        return field;
+    };
+    for (const char* word : {"0", "5", "255", "256", "300", "65535", "70000", "-1", "-300", "2147483647", "1.5",
+                             "2.5", "&h", "&h7", "&hFF", "&h1234", "&h00001234", "lbl", "&h8000000"}) {
+        for (int size : {0, -1, -2, -3, -5, -7}) {
+            EXPECT_EQ(SmartNum::numberpush(word, size), viaDigits(word, size)) << word << " size " << size;
+        }
+    }
+    EXPECT_EQ(SmartNum::numberpush("&hZZ", 0), bytes({0x00}));  // no digits: the pair reads as nothing
+    EXPECT_THROW(SmartNum::numberpush("5000000000", 0), OverflowError);
 }
 
 TEST(SmartNumRipvals, DecodesByTypeList) {

@@ -2,10 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "text/KestrelError.h"
 
 namespace kestrel {
 namespace {
+
+TEST(SmartStringScrub, CleanTextsStayAndTheFirstChangeIsFound) {
+    for (const std::string clean : {"", "a", "a b", "go 1 2 &h3"}) {
+        std::string text = clean;
+        SmartString::KaScrub(text);
+        EXPECT_EQ(text, clean);
+    }
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {" a", "a"}, {"a ", "a"}, {"a  b", "a b"}, {"ab c\td", "ab c d"}, {"ab c \t d ", "ab c d"}, {" ", ""},
+    };
+    for (const auto& [in, out] : cases) {
+        std::string text = in;
+        SmartString::KaScrub(text);
+        EXPECT_EQ(text, out) << in;
+    }
+}
 
 TEST(SmartStringScrub, CollapsesBlanksAndTrims) {
     std::string line = "  cmd\t\t 1    2  ";
@@ -87,6 +107,18 @@ TEST(SmartStringTrim, InlineComments) {
     s.kaTrim(line);
     EXPECT_EQ(s.values(0), "msg 5'");
     EXPECT_EQ(s.count(), 2);  // untouched
+
+    // Only a " =" makes "=" the marker; the text is then cut at every "=".
+    line = "x=1 a= 2 =3";
+    s.kaTrim(line);
+    EXPECT_EQ(s.vComment, "=1 a");
+    line = "x=1 'a =2";
+    s.kaTrim(line);
+    EXPECT_EQ(s.vComment, "'a =2");
+    line = "x=1 a=2";
+    s.kaTrim(line);
+    EXPECT_EQ(s.vComment, "");
+    EXPECT_EQ(s.values(0), "x=1 a=2");
 }
 
 TEST(SmartStringSplit, CaseRulesAndHexPrefixes) {
@@ -129,6 +161,48 @@ TEST(SmartStringSplit, SixteenthPieceTakesTheRest) {
     s.kaSplit("abc", "");  // empty delimiter ends, remainder in slot 15
     EXPECT_EQ(s.count(), 15);
     EXPECT_EQ(s.values(15), "abc");
+}
+
+TEST(SmartStringSplit, OwnValueAsSource) {
+    SmartString s;
+    s.kaSplit("Go 1;Stop 0x2", " ");
+    s.kaSplit(s.values(1), ";");
+    EXPECT_EQ(s.count(), 1);
+    EXPECT_EQ(s.values(0), "1");
+    EXPECT_EQ(s.values(1), "stop");  // lower-cased by the first split
+}
+
+// kaSplitWords must leave exactly what kaSplit leaves for the joined text.
+TEST(SmartStringSplitWords, MatchesSplittingTheJoinedText) {
+    const std::vector<std::vector<std::string_view>> lists = {
+        {"Cmd"}, {"A", "B"}, {"Ab", "0X1f", "#2A", "Cd"}, {"0x10", "&H20", "##", "0x0x"},
+        {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "pA", "pB", "pC", "pD", "pE", "PF"},
+    };
+    for (const char delim : {' ', ','}) {
+        for (const auto& words : lists) {
+            std::string joined;
+            for (std::string_view w : words) joined.append(joined.empty() ? "" : std::string(1, delim)).append(w);
+            SmartString bySplit;
+            SmartString byWords;
+            bySplit.kaSplit(joined, std::string(1, delim));
+            ASSERT_TRUE(byWords.kaSplitWords(words, delim)) << joined;
+            EXPECT_EQ(byWords.count(), bySplit.count()) << joined;
+            for (int i = 0; i <= bySplit.count(); ++i) EXPECT_EQ(byWords.values(i), bySplit.values(i)) << joined;
+        }
+    }
+}
+
+TEST(SmartStringSplitWords, RefusesListsThatSplittingWouldChange) {
+    SmartString s;
+    s.kaSplit("keep me", " ");
+    const std::vector<std::vector<std::string_view>> refused = {
+        {}, {"a", ""}, {"a b"}, {"a\tb"}, {"a,b"},
+        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17"},
+    };
+    for (const auto& words : refused) EXPECT_FALSE(s.kaSplitWords(words, words.size() == 1 ? ',' : ' '));
+    EXPECT_EQ(s.count(), 1);
+    EXPECT_EQ(s.values(0), "keep");
+    EXPECT_EQ(s.values(1), "me");
 }
 
 TEST(SmartStringStandard, ValueWordsBecomePlaceholders) {
