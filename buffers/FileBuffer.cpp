@@ -1,7 +1,7 @@
 #include "buffers/FileBuffer.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <charconv>
 
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
@@ -62,6 +62,13 @@ void FileBuffer::replaceAll(std::string& text, const std::string& from, const st
     }
 }
 
+void FileBuffer::appendDecimal(std::string& text, int64_t value) {
+    char digits[24];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    (void)error;  // 24 characters hold every 64-bit number
+    text.append(digits, end);
+}
+
 void FileBuffer::setInbuffer(uint8_t buffer) {
     lastbuffer = current_->buffer;
     current_->buffer = buffer;
@@ -118,7 +125,7 @@ std::vector<FileBuffer::PendingPointer> FileBuffer::compilePointers(const std::s
     if (items.size() % 3 != 0)
         throw FormatError("pointer list \"" + pointerList + "\" is not made of target,position,kind triples");
     std::vector<PendingPointer> pending;
-    std::unordered_set<std::string> keys;
+    pending.reserve(items.size() / 3);
     for (std::size_t i = 0; i < items.size(); i += 3) {
         std::string target = items[i];
         const double address = numeric::read(target);
@@ -137,9 +144,12 @@ std::vector<FileBuffer::PendingPointer> FileBuffer::compilePointers(const std::s
         record->mode = numeric::toInt16(numeric::read(items[i + 2]));
         record->buffer = static_cast<uint8_t>(b);
 
-        std::string key = "&h" + numeric::hexText(record->Offset);
-        if (pointers_.contains(key) || !keys.insert(numeric::lower(key)).second) throw DuplicateKeyError(key);
-        pending.push_back({std::move(key), std::move(record), position});
+        // The key is "&h" + the hexadecimal Offset. A line has few pointers:
+        // a scan of the pending ones finds a place given twice.
+        bool twice = pointers_.contains(OffsetList::NumberKey::hex, record->Offset);
+        for (const PendingPointer& other : pending) twice = twice || other.record->Offset == record->Offset;
+        if (twice) throw DuplicateKeyError(OffsetList::keyText(OffsetList::NumberKey::hex, record->Offset));
+        pending.push_back({std::move(record), position});
     }
     return pending;
 }
@@ -154,10 +164,15 @@ void FileBuffer::add_Data(const std::string& data, const std::string& pointerLis
         // All pointers of the call are checked before any is added, so a
         // failing call leaves the set as it was.
         for (PendingPointer& pointer : compilePointers(pointerList, b, current_->Offset)) {
-            const std::string name = pointer.record->name;
-            pointers_.add(std::move(pointer.record), pointer.key);
-            files_.echo("- log " + name + " in buffer " + std::to_string(b) + " at byte: " +
-                        std::to_string(pointer.position));
+            line_ = "- log ";
+            line_ += pointer.record->name;
+            line_ += " in buffer ";
+            appendDecimal(line_, b);
+            line_ += " at byte: ";
+            appendDecimal(line_, pointer.position);
+            const int32_t offset = pointer.record->Offset;
+            pointers_.add(std::move(pointer.record), OffsetList::NumberKey::hex, offset);
+            files_.echo(line_);
         }
     }
 

@@ -125,10 +125,10 @@ private:
     // sixteen pieces.
     static std::vector<std::string> splitList(const std::string& list);
     static void replaceAll(std::string& text, const std::string& from, const std::string& to);
+    static void appendDecimal(std::string& text, int64_t value);
 
-    // Records of one pointer list, checked and keyed, not yet added.
+    // Records of one pointer list, checked, not yet added (keyed by Offset).
     struct PendingPointer {
-        std::string key;
         std::shared_ptr<fOffsett> record;
         int32_t position;
     };
@@ -137,16 +137,25 @@ private:
     void validateForFile() const;
     void writeRecord(const fOffsett& record);
     std::shared_ptr<fOffsett> readRecord(const std::string& prefix);
+    void logRecord(const fOffsett& record);
     void patchPointer(const fOffsett& record, int32_t b, int32_t position, int32_t value);
+    // The pushed address of a label; what pushed() gives as text.
+    std::optional<int32_t> pushedAddress(const std::string& name) const;
+    // pushoffsett, giving the entry that now holds the address.
+    const int32_t& pushEntry(const std::string& name, int32_t address);
 
     FileHandle& files_;
     std::string title_;
     std::array<Slot, kDataBuffers + 1> slots_;
     std::array<OffsetList, kDataBuffers> labels_;
     OffsetList pointers_;
-    // Lower-cased label name -> address as spaced decimal text.
-    std::unordered_map<std::string, std::string> pushed_;
+    // Label name (any case) -> pushed address.
+    std::unordered_map<std::string, int32_t, OffsetList::FoldedHash, OffsetList::FoldedEqual> pushed_;
     std::shared_ptr<fOffsett> current_;
+    // Reused for log lines and lower-cased names, so that a record costs no
+    // allocation for them.
+    std::string line_;
+    std::string name_;
 };
 
 } // namespace kestrel

@@ -15,6 +15,13 @@ namespace kestrel {
 
 namespace {
 
+using Kind = FileHandle::DataKind;
+
+void lowerInPlace(std::string& text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+}
+
 std::string tooLarge(const std::string& what, std::size_t size, const char* unit) {
     return "cannot write the buffer file: " + what + " has " + std::to_string(size) + " " + unit +
            ", a buffer file holds at most " + std::to_string(FileBuffer::kFileLimit);
@@ -47,12 +54,19 @@ void FileBuffer::validateForFile() const {
 }
 
 void FileBuffer::writeRecord(const fOffsett& record) {
-    files_.putdata("byte", static_cast<int32_t>(record.buffer));
-    files_.putdata("long", record.Offset);
-    files_.putdata("int", static_cast<int32_t>(record.mode));
-    files_.putdata("string", numeric::lower(record.name));
-    files_.echo(record.name + " at buffer " + std::to_string(record.buffer) + " position " +
-                std::to_string(record.Offset) + " ");
+    files_.putNumber(Kind::byte, record.buffer);
+    files_.putNumber(Kind::dword, record.Offset);
+    files_.putNumber(Kind::word, record.mode);
+    name_ = record.name;
+    lowerInPlace(name_);
+    files_.putText(Kind::string, name_);
+    line_ = record.name;
+    line_ += " at buffer ";
+    appendDecimal(line_, record.buffer);
+    line_ += " position ";
+    appendDecimal(line_, record.Offset);
+    line_ += ' ';
+    files_.echo(line_);
 }
 
 void FileBuffer::writebuffer() {
@@ -90,12 +104,24 @@ void FileBuffer::writebuffer() {
     files_.echo(" ");
 }
 
+// The log line of a record read from a file, into line_.
+void FileBuffer::logRecord(const fOffsett& record) {
+    line_.clear();
+    appendDecimal(line_, record.buffer);
+    line_ += ' ';
+    appendDecimal(line_, record.Offset);
+    line_ += ' ';
+    line_ += record.name;
+}
+
 std::shared_ptr<fOffsett> FileBuffer::readRecord(const std::string& prefix) {
     auto record = std::make_shared<fOffsett>();
-    record->buffer = static_cast<uint8_t>(files_.getNumber("byte"));
-    record->Offset = files_.getNumber("long");
-    record->mode = static_cast<int16_t>(files_.getNumber("int"));
-    record->name = prefix + numeric::lower(files_.getText("string"));
+    record->buffer = static_cast<uint8_t>(files_.getNumber(Kind::byte));
+    record->Offset = files_.getNumber(Kind::dword);
+    record->mode = static_cast<int16_t>(files_.getNumber(Kind::word));
+    record->name = files_.getText(Kind::string);
+    lowerInPlace(record->name);
+    if (!prefix.empty()) record->name.insert(0, prefix);
     return record;
 }
 
@@ -115,7 +141,7 @@ void FileBuffer::readbuffer(std::string mergestr) {
     };
     auto count = [&](const char* what) {
         itemStart = files_.fPos();
-        const int32_t n = files_.getNumber("int");
+        const int32_t n = files_.getNumber(Kind::word);
         if (n < 0) throw FormatError(located("negative " + std::string(what) + " count " + std::to_string(n)));
         return n;
     };
@@ -136,6 +162,9 @@ void FileBuffer::readbuffer(std::string mergestr) {
 
         const int32_t pointerCount = count("pointer");
         files_.echo("GRABBING " + std::to_string(pointerCount) + " Pointers");
+        // Without a prefix the keys are spaced decimal Offsets, indexed by number.
+        const bool numberKeys = mergestr.empty();
+        pointers_.reserve(static_cast<std::size_t>(pointerCount), numberKeys);
         for (int32_t i = 0; i < pointerCount; ++i) {
             itemStart = files_.fPos();
             auto record = readRecord(mergestr);
@@ -148,16 +177,18 @@ void FileBuffer::readbuffer(std::string mergestr) {
                                                   ": pointer positions must be below " + std::to_string(kBufferStride)));
                 record->Offset = static_cast<int32_t>(b * kBufferStride + position);
             }
-            const std::string key = mergestr + numeric::spacedDecimal(record->Offset);
-            const std::string line = std::to_string(record->buffer) + " " + std::to_string(record->Offset) + " " +
-                                     record->name;
-            pointers_.add(std::move(record), key);
-            files_.echo(line);
+            logRecord(*record);
+            const int32_t offset = record->Offset;
+            if (numberKeys) pointers_.add(std::move(record), OffsetList::NumberKey::spaced, offset);
+            else pointers_.add(std::move(record), mergestr + numeric::spacedDecimal(offset));
+            files_.echo(line_);
         }
 
         for (int b = 0; b < kDataBuffers; ++b) {
             const int32_t labelCount = count("label");
             if (labelCount > 0) files_.echo("GRABBING " + std::to_string(labelCount) + " Offsetts");
+            OffsetList& labels = labels_[static_cast<std::size_t>(b)];
+            labels.reserve(static_cast<std::size_t>(labelCount), false);
             for (int32_t i = 0; i < labelCount; ++i) {
                 itemStart = files_.fPos();
                 auto record = readRecord(mergestr);
@@ -165,20 +196,19 @@ void FileBuffer::readbuffer(std::string mergestr) {
                 if (offset > std::numeric_limits<int32_t>::max())
                     throw FormatError(located("label " + record->name + " lies beyond the range of a buffer"));
                 record->Offset = static_cast<int32_t>(offset);
-                const std::string name = record->name;
-                const std::string line = std::to_string(record->buffer) + " " + std::to_string(record->Offset) +
-                                         " " + name;
-                labels_[static_cast<std::size_t>(b)].add(std::move(record), name);
-                files_.echo(line);
+                logRecord(*record);
+                const std::string& name = record->name;  // the record outlives the move below
+                labels.add(std::move(record), name);
+                files_.echo(line_);
             }
         }
 
         while (files_.fPos() < files_.fLen()) {
             itemStart = files_.fPos();
-            const int32_t t = files_.getNumber("byte");
+            const int32_t t = files_.getNumber(Kind::byte);
             if (t < 0 || t > kCommentSlot)
                 throw FormatError(located("data record for buffer " + std::to_string(t) + " (buffers are 0 to 16)"));
-            std::string bytes = files_.getText("string");
+            std::string bytes = files_.getText(Kind::string);
             Slot& slot = slots_[static_cast<std::size_t>(t)];
             if (slot.kind == SlotKind::Picture)
                 throw FormatError(located("data record for buffer " + std::to_string(t) + ", which holds a picture"));

@@ -40,20 +40,39 @@ double readOrZero(const std::string& text) {
 } // namespace
 
 void FileBuffer::pushoffsett(const std::string& name, int32_t address) {
-    pushed_[numeric::lower(name)] = numeric::spacedDecimal(address);
-    files_.echo(" - Pushed " + name + " to " + numeric::hexText(address));
+    pushEntry(name, address);
 }
 
-std::optional<std::string> FileBuffer::pushed(const std::string& name) const {
-    auto where = pushed_.find(numeric::lower(name));
+const int32_t& FileBuffer::pushEntry(const std::string& name, int32_t address) {
+    auto [where, added] = pushed_.try_emplace(name, address);
+    if (!added) where->second = address;
+    line_ = " - Pushed ";
+    line_ += name;
+    line_ += " to ";
+    line_ += numeric::hexText(address);
+    files_.echo(line_);
+    return where->second;
+}
+
+// The map keeps the address; its text is the spaced decimal, whose numeric
+// reading is the address again.
+std::optional<int32_t> FileBuffer::pushedAddress(const std::string& name) const {
+    auto where = pushed_.find(std::string_view(name));
     if (where == pushed_.end()) return std::nullopt;
     return where->second;
 }
 
+std::optional<std::string> FileBuffer::pushed(const std::string& name) const {
+    if (auto address = pushedAddress(name)) return numeric::spacedDecimal(*address);
+    return std::nullopt;
+}
+
 void FileBuffer::pointerpop(int32_t n) {
-    current_ = std::make_shared<fOffsett>();
     auto found = pointers_.find(n);
-    if (!found) return;
+    if (!found) {
+        current_ = std::make_shared<fOffsett>();
+        return;
+    }
     current_ = found;
     fOffsett& record = *found;
 
@@ -62,7 +81,7 @@ void FileBuffer::pointerpop(int32_t n) {
     if (b >= 0 && b <= 255) record.buffer = static_cast<uint8_t>(b);
 
     double address = 0;
-    if (auto text = pushed(record.name)) address = readOrZero(*text);
+    if (auto pushedAt = pushedAddress(record.name)) address = *pushedAt;
 
     std::string target;
     if (address == 0) {
@@ -114,7 +133,7 @@ void FileBuffer::PointerPeek(std::string& text, const std::string& list) {
         try {
             const int32_t q = numeric::toInt32(numeric::read(items[i]));
             const int64_t at = static_cast<int64_t>(current_->buffer) * kBufferStride + current_->Offset + q - 1;
-            auto pointer = pointers_.find(numeric::spacedDecimal(at));
+            auto pointer = pointers_.find(OffsetList::NumberKey::spaced, at);
             if (pointer && !pointer->name.empty()) replaceAll(text, "$" + numeric::decimal(q), pointer->name);
         } catch (const KestrelError&) {
             // A position that is no number names no pointer.

@@ -2,9 +2,17 @@
 // An ordered list of offset records with optional unique keys: items are
 // numbered from 1 in insertion order and found by number or by key (keys
 // compare without regard to case).
+//
+// The buffer set keys its pointers by texts made from a number: "&h" and
+// hexadecimal digits, or spaced decimal. Those keys are indexed by the
+// number, so that the compiler and the buffer-file reader need not build
+// and hash a text per pointer; the same keys given as text find the same
+// items, because every text of that shape is read into its number first.
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -16,11 +24,21 @@ class OffsetList {
 public:
     using Item = std::shared_ptr<fOffsett>;
 
+    // Key texts made from a 32-bit number.
+    enum class NumberKey : uint8_t {
+        hex,     // "&h" + upper-case hexadecimal without leading zeros ("&hC", "&hFFFFFFFF" for -1)
+        spaced,  // spaced decimal (" 12", "-5")
+    };
+    static std::string keyText(NumberKey form, int64_t number);
+
     int32_t count() const { return static_cast<int32_t>(items_.size()); }
+    // Room for `more` items; `numberKeys` when they will be keyed by number.
+    void reserve(std::size_t more, bool numberKeys);
 
     // Appends the item; an empty key adds it without a key. DuplicateKeyError
     // (nothing added) when another item holds the key.
     void add(Item item, const std::string& key = std::string());
+    void add(Item item, NumberKey form, int32_t number);
 
     // Item `number` (1-based); OutOfRangeError when there is none.
     const Item& at(int32_t number) const;
@@ -29,14 +47,45 @@ public:
     // As above, but nullptr when there is no such item.
     Item find(int32_t number) const;
     Item find(const std::string& key) const;
+    // A number outside 32 bits finds its spaced decimal text (hex: nothing).
+    Item find(NumberKey form, int64_t number) const;
     bool contains(const std::string& key) const;
+    bool contains(NumberKey form, int32_t number) const;
 
     const std::vector<Item>& items() const { return items_; }
 
+    // Hash and equality of texts without regard to (ASCII) case; lookups
+    // take a string_view without building a lower-cased copy.
+    struct FoldedHash {
+        using is_transparent = void;
+        // Not noexcept on purpose: the standard library then keeps each
+        // node's hash code, so a lookup walks a bucket without hashing the
+        // keys it passes again.
+        std::size_t operator()(std::string_view text) const;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+
 private:
+
+    // The number index's key: the form above the 32 bits of the number.
+    static uint64_t numberSlot(NumberKey form, int32_t number) {
+        return (static_cast<uint64_t>(form) << 32) | static_cast<uint32_t>(number);
+    }
+    // The slot of a key text of one of the number forms; false for other texts.
+    static bool parseNumberKey(std::string_view key, uint64_t& slot);
+    const std::size_t* lookup(std::string_view key) const;
+
     std::vector<Item> items_;
-    // Lower-cased key -> index into items_ (indexes stay valid: items are never removed).
-    std::unordered_map<std::string, std::size_t> index_;
+    // The index nodes come from one pool and go with it: a list of a buffer
+    // file at its limits holds 32,767 of them, freed one by one otherwise.
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> pool_ =
+        std::make_unique<std::pmr::monotonic_buffer_resource>();
+    // Key -> index into items_ (indexes stay valid: items are never removed).
+    std::pmr::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> byText_{pool_.get()};
+    std::pmr::unordered_map<uint64_t, std::size_t> byNumber_{pool_.get()};
 };
 
 } // namespace kestrel

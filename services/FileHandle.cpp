@@ -21,7 +21,7 @@ const std::string kCrLf = "\r\n";
 const std::string kInvalidPath = "Invalid path or filename";
 constexpr int kDefaultBlock = 1000;
 
-enum class DataKind { line, value, byte, word, dword, string, block, megablock, other };
+using DataKind = FileHandle::DataKind;
 
 struct DataKindName {
     const char* name;
@@ -49,16 +49,6 @@ constexpr NamePartName kNameParts[] = {
     {"extension", NamePart::extension},
 };
 
-// "block:500" -> block with argument "500".
-DataKind parseKind(const std::string& kind, std::string& argument) {
-    std::size_t colon = kind.find(':');
-    std::string word = numeric::lower(kind.substr(0, colon));
-    argument = colon == std::string::npos ? std::string() : kind.substr(colon + 1);
-    for (const auto& entry : kDataKinds)
-        if (word == entry.name) return entry.kind;
-    return DataKind::other;
-}
-
 NamePart parsePart(const std::string& kind) {
     std::string word = numeric::lower(kind);
     for (const auto& entry : kNameParts)
@@ -78,16 +68,24 @@ double valueNumber(const FileValue& value) {
     return 0;
 }
 
-std::string littleEndian(uint32_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
+void putLittleEndian(char* out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-uint32_t fromLittleEndian(const std::string& bytes) {
+uint32_t fromLittleEndian(const char* bytes, int count) {
     uint32_t value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8) | static_cast<uint8_t>(bytes[i]);
+    for (int i = count; i-- > 0;) value = (value << 8) | static_cast<uint8_t>(bytes[i]);
     return value;
+}
+
+bool isBinaryNumber(DataKind kind) {
+    return kind == DataKind::byte || kind == DataKind::word || kind == DataKind::dword;
+}
+
+int32_t numberOf(const FileValue& value) {
+    if (auto number = std::get_if<int32_t>(&value)) return *number;
+    if (auto text = std::get_if<std::string>(&value)) return numeric::toInt32(numeric::read(*text));
+    return 0;
 }
 
 std::string timeText(const char* format, const std::tm& when) {
@@ -102,14 +100,29 @@ bool startsWithOld(const std::string& mode) {
 
 } // namespace
 
+namespace {
+
+// A file buffer whose buffered input readLine searches for the line end
+// directly, instead of taking the bytes one call at a time.
+struct LineFileBuf : std::filebuf {
+    std::string_view buffered() const { return {gptr(), static_cast<std::size_t>(egptr() - gptr())}; }
+    void skip(std::size_t count) { gbump(static_cast<int>(count)); }
+};
+
+} // namespace
+
 // One open file of the stack. All modes use the file buffer in binary form:
 // text lines are cut at LF by hand so CR LF and LF scripts read alike.
 struct FileHandle::OpenEntry {
     std::string name;
-    std::filebuf file;
+    LineFileBuf file;
     bool open = false;
     bool writing = false;  // direction of the last transfer
     int lines = 0;
+    // Position of the next transfer. Every move goes through this struct, so
+    // asking for the position (once per record of a buffer file) and seeking
+    // to where the file already is need no system call.
+    int64_t at = 0;
 
     void requireOpen() const {
         if (!open) throw OutOfRangeError("file " + name + " is not open");
@@ -117,14 +130,32 @@ struct FileHandle::OpenEntry {
     // A read after a write (or the reverse) must pass a real seek first.
     void turnTo(bool write) {
         if (writing != write) {
-            file.pubseekpos(file.pubseekoff(0, std::ios::cur));
+            file.pubseekpos(at);
             writing = write;
         }
+    }
+    void seek(int64_t offset) {
+        if (offset == at) return;
+        const auto reached = file.pubseekpos(offset);
+        if (reached >= 0) at = reached;
     }
     int peek() {
         requireOpen();
         turnTo(false);
         return file.sgetc();
+    }
+    // sbumpc that keeps the position; call after peek.
+    int bump() {
+        const int c = file.sbumpc();
+        if (c != std::char_traits<char>::eof()) ++at;
+        return c;
+    }
+    void readInto(char* out, std::size_t count) {
+        requireOpen();
+        turnTo(false);
+        const auto got = file.sgetn(out, static_cast<std::streamsize>(count));
+        if (got > 0) at += got;
+        if (got < static_cast<std::streamsize>(count)) throw FormatError("unexpected end of file");
     }
     std::string readExact(std::size_t count) {
         // Large counts come from callers, not files: check before allocating.
@@ -141,34 +172,51 @@ struct FileHandle::OpenEntry {
         turnTo(false);
         std::string data(count, '\0');
         auto got = file.sgetn(data.data(), static_cast<std::streamsize>(count));
+        if (got > 0) at += got;
         data.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
         return data;
     }
     std::string readLine() {
         if (peek() == std::char_traits<char>::eof()) throw FormatError("unexpected end of file");
         std::string line;
-        for (int c = file.sbumpc(); c != std::char_traits<char>::eof() && c != '\n'; c = file.sbumpc())
-            line += static_cast<char>(c);
+        for (;;) {
+            const std::string_view chunk = file.buffered();
+            if (chunk.empty()) {
+                const int c = file.sgetc();  // refills the buffer
+                if (c == std::char_traits<char>::eof()) break;
+                if (file.buffered().empty()) {  // no buffer to search: take the byte alone
+                    bump();
+                    if (c == '\n') break;
+                    line += static_cast<char>(c);
+                }
+                continue;
+            }
+            const std::size_t end = chunk.find('\n');
+            const std::size_t taken = end == std::string_view::npos ? chunk.size() : end + 1;
+            line.append(chunk.data(), end == std::string_view::npos ? chunk.size() : end);
+            file.skip(taken);
+            at += static_cast<int64_t>(taken);
+            if (end != std::string_view::npos) break;
+        }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         return line;
     }
-    void write(const std::string& data) {
+    void write(const char* data, std::size_t size) {
         requireOpen();
         turnTo(true);
-        if (file.sputn(data.data(), static_cast<std::streamsize>(data.size())) !=
-            static_cast<std::streamsize>(data.size()))
-            throw FormatError("cannot write to " + name);
+        const auto put = file.sputn(data, static_cast<std::streamsize>(size));
+        if (put > 0) at += put;
+        if (put != static_cast<std::streamsize>(size)) throw FormatError("cannot write to " + name);
     }
+    void write(std::string_view data) { write(data.data(), data.size()); }
     int32_t position() {
         requireOpen();
-        auto at = file.pubseekoff(0, std::ios::cur);
-        return at < 0 ? 0 : static_cast<int32_t>(at);
+        return static_cast<int32_t>(at);
     }
     int32_t length() {
         requireOpen();
-        auto here = file.pubseekoff(0, std::ios::cur);
         auto end = file.pubseekoff(0, std::ios::end);
-        file.pubseekpos(here);
+        file.pubseekpos(at);
         return end < 0 ? 0 : static_cast<int32_t>(end);
     }
 };
@@ -354,29 +402,43 @@ std::string FileHandle::readValue(OpenEntry& file) {
     constexpr int eof = std::char_traits<char>::eof();
     int c = file.peek();
     while (c == ' ' || c == '\t') {
-        file.file.sbumpc();
+        file.bump();
         c = file.file.sgetc();
     }
     if (c == eof) throw FormatError("unexpected end of file");
     std::string value;
     if (c == '"') {
-        file.file.sbumpc();
-        for (c = file.file.sbumpc(); c != eof && c != '"' && c != '\n'; c = file.file.sbumpc())
+        file.bump();
+        for (c = file.bump(); c != eof && c != '"' && c != '\n'; c = file.bump())
             value += static_cast<char>(c);
-        if (c == '"') c = file.file.sbumpc();
-        while (c != eof && c != ',' && c != '\n') c = file.file.sbumpc();
+        if (c == '"') c = file.bump();
+        while (c != eof && c != ',' && c != '\n') c = file.bump();
         return value;
     }
-    for (c = file.file.sbumpc(); c != eof && c != ',' && c != '\n'; c = file.file.sbumpc())
+    for (c = file.bump(); c != eof && c != ',' && c != '\n'; c = file.bump())
         value += static_cast<char>(c);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
         value.pop_back();
     return value;
 }
 
+FileHandle::DataKind FileHandle::dataKind(std::string_view kind, std::string& argument) {
+    const std::size_t colon = kind.find(':');
+    const std::string_view word = kind.substr(0, colon);
+    if (colon == std::string_view::npos) argument.clear();
+    else argument.assign(kind.substr(colon + 1));
+    for (const auto& entry : kDataKinds)
+        if (numeric::equalsIgnoreCase(word, entry.name)) return entry.kind;
+    return DataKind::other;
+}
+
 FileValue FileHandle::getdata(const std::string& kind) {
     std::string argument;
-    DataKind which = parseKind(kind, argument);
+    const DataKind which = dataKind(kind, argument);
+    return getdata(which, argument);
+}
+
+FileValue FileHandle::getdata(DataKind which, const std::string& argument) {
     if (stack_.empty()) {
         ++logLines_;
         if (which == DataKind::megablock) return std::string();
@@ -391,16 +453,11 @@ FileValue FileHandle::getdata(const std::string& kind) {
     case DataKind::value:
         return readValue(file);
     case DataKind::byte:
-        return static_cast<int32_t>(static_cast<uint8_t>(file.readExact(1)[0]));
     case DataKind::word:
-        return static_cast<int32_t>(static_cast<int16_t>(fromLittleEndian(file.readExact(2))));
     case DataKind::dword:
-        return static_cast<int32_t>(fromLittleEndian(file.readExact(4)));
-    case DataKind::string: {
-        file.readExact(2);  // type tag
-        uint32_t length = fromLittleEndian(file.readExact(2));
-        return file.readExact(length);
-    }
+        return readNumber(file, which);
+    case DataKind::string:
+        return readString(file);
     case DataKind::block: {
         double count = numeric::read(argument);
         if (count < 0) throw OutOfRangeError("block count " + argument);
@@ -420,9 +477,38 @@ FileValue FileHandle::getdata(const std::string& kind) {
     return std::monostate{};
 }
 
+// A byte, word or dword field (the line counter is the caller's).
+int32_t FileHandle::readNumber(OpenEntry& file, DataKind kind) {
+    char bytes[4];
+    switch (kind) {
+    case DataKind::byte:
+        file.readInto(bytes, 1);
+        return static_cast<uint8_t>(bytes[0]);
+    case DataKind::word:
+        file.readInto(bytes, 2);
+        return static_cast<int16_t>(fromLittleEndian(bytes, 2));
+    default:
+        file.readInto(bytes, 4);
+        return static_cast<int32_t>(fromLittleEndian(bytes, 4));
+    }
+}
+
+// A string field: type tag, 16-bit length, the bytes.
+std::string FileHandle::readString(OpenEntry& file) {
+    char head[4];
+    file.readInto(head, 2);  // type tag
+    file.readInto(head + 2, 2);
+    std::string text(fromLittleEndian(head + 2, 2), '\0');
+    file.readInto(text.data(), text.size());
+    return text;
+}
+
 void FileHandle::putdata(const std::string& kind, const FileValue& value) {
     std::string argument;
-    DataKind which = parseKind(kind, argument);
+    putdata(dataKind(kind, argument), value);
+}
+
+void FileHandle::putdata(DataKind which, const FileValue& value) {
     if (which == DataKind::value || which == DataKind::megablock || which == DataKind::other) return;
     if (stack_.empty()) {
         // Printing to file 1 writes into the log itself.
@@ -432,24 +518,20 @@ void FileHandle::putdata(const std::string& kind, const FileValue& value) {
     }
     OpenEntry& file = top();
     switch (which) {
-    case DataKind::line:
-        file.write(valueText(value) + kCrLf);
-        break;
-    case DataKind::byte:
-        file.write(std::string(1, static_cast<char>(numeric::toByte(valueNumber(value)))));
-        break;
-    case DataKind::word:
-        file.write(littleEndian(static_cast<uint16_t>(numeric::toInt16(valueNumber(value))), 2));
-        break;
-    case DataKind::dword:
-        file.write(littleEndian(static_cast<uint32_t>(numeric::toInt32(valueNumber(value))), 4));
-        break;
-    case DataKind::string: {
-        std::string text = valueText(value);
-        if (text.size() > 0xFFFF) throw OverflowError("string of " + std::to_string(text.size()) + " bytes");
-        file.write(littleEndian(8, 2) + littleEndian(static_cast<uint32_t>(text.size()), 2) + text);
+    case DataKind::line: {
+        std::string line = valueText(value);
+        line += kCrLf;
+        file.write(line);
         break;
     }
+    case DataKind::byte:
+    case DataKind::word:
+    case DataKind::dword:
+        writeNumber(file, which, valueNumber(value));
+        break;
+    case DataKind::string:
+        writeString(file, valueText(value));
+        break;
     case DataKind::block:
         file.write(valueText(value));
         break;
@@ -458,15 +540,66 @@ void FileHandle::putdata(const std::string& kind, const FileValue& value) {
     }
 }
 
+// A byte, word or dword field, range-checked as the kind's integer type.
+void FileHandle::writeNumber(OpenEntry& file, DataKind kind, double value) {
+    char bytes[4];
+    switch (kind) {
+    case DataKind::byte:
+        bytes[0] = static_cast<char>(numeric::toByte(value));
+        file.write(bytes, 1);
+        break;
+    case DataKind::word:
+        putLittleEndian(bytes, static_cast<uint16_t>(numeric::toInt16(value)), 2);
+        file.write(bytes, 2);
+        break;
+    default:
+        putLittleEndian(bytes, static_cast<uint32_t>(numeric::toInt32(value)), 4);
+        file.write(bytes, 4);
+        break;
+    }
+}
+
+void FileHandle::writeString(OpenEntry& file, std::string_view text) {
+    if (text.size() > 0xFFFF) throw OverflowError("string of " + std::to_string(text.size()) + " bytes");
+    char head[4];
+    putLittleEndian(head, 8, 2);
+    putLittleEndian(head + 2, static_cast<uint32_t>(text.size()), 2);
+    file.write(head, 4);
+    file.write(text);
+}
+
 std::string FileHandle::getText(const std::string& kind) {
     return valueText(getdata(kind));
 }
 
 int32_t FileHandle::getNumber(const std::string& kind) {
-    FileValue value = getdata(kind);
-    if (auto number = std::get_if<int32_t>(&value)) return *number;
-    if (auto text = std::get_if<std::string>(&value)) return numeric::toInt32(numeric::read(*text));
-    return 0;
+    return numberOf(getdata(kind));
+}
+
+std::string FileHandle::getText(DataKind kind) {
+    if (kind != DataKind::string || stack_.empty()) return valueText(getdata(kind));
+    OpenEntry& file = *stack_.back();
+    ++file.lines;
+    return readString(file);
+}
+
+int32_t FileHandle::getNumber(DataKind kind) {
+    if (!isBinaryNumber(kind) || stack_.empty()) return numberOf(getdata(kind));
+    OpenEntry& file = *stack_.back();
+    ++file.lines;
+    return readNumber(file, kind);
+}
+
+void FileHandle::putNumber(DataKind kind, int32_t value) {
+    if (!isBinaryNumber(kind) || stack_.empty()) return putdata(kind, FileValue(value));
+    writeNumber(*stack_.back(), kind, value);
+}
+
+void FileHandle::putText(DataKind kind, std::string_view text) {
+    if (stack_.empty() || (kind != DataKind::string && kind != DataKind::block))
+        return putdata(kind, FileValue(std::string(text)));
+    if (kind == DataKind::string) writeString(*stack_.back(), text);
+    else stack_.back()->write(text);
 }
 
 void FileHandle::SeekData(int32_t offset) {
@@ -477,7 +610,7 @@ void FileHandle::SeekData(int32_t offset) {
     }
     OpenEntry& file = top();
     file.requireOpen();
-    file.file.pubseekpos(offset);
+    file.seek(offset);
 }
 
 int32_t FileHandle::fPos() {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -37,11 +38,24 @@ public:
     int fileno() const { return fileno_; }
     bool fileopen() const { return fileno_ > 1; }
 
+    // Field kinds of getdata/putdata. A kind text names one (case does not
+    // matter) and may carry an argument after a colon ("block:500").
+    enum class DataKind : uint8_t { line, value, byte, word, dword, string, block, megablock, other };
+    static DataKind dataKind(std::string_view kind, std::string& argument);
+
     FileValue getdata(const std::string& kind);
     void putdata(const std::string& kind, const FileValue& value);
+    FileValue getdata(DataKind kind, const std::string& argument = std::string());
+    void putdata(DataKind kind, const FileValue& value);
     // Conveniences over getdata for callers that know the kind's type.
     std::string getText(const std::string& kind);
     int32_t getNumber(const std::string& kind);
+    // The same for a known kind; byte, word, dword and string fields go to
+    // the file without a FileValue or a kind text in between.
+    std::string getText(DataKind kind);
+    int32_t getNumber(DataKind kind);
+    void putNumber(DataKind kind, int32_t value);
+    void putText(DataKind kind, std::string_view text);
 
     void SeekData(int32_t offset);
     int32_t fPos();
@@ -88,6 +102,10 @@ private:
     OpenEntry& top();
     const OpenEntry* topOrNull() const;
     std::string readValue(OpenEntry& file);
+    static int32_t readNumber(OpenEntry& file, DataKind kind);
+    static std::string readString(OpenEntry& file);
+    static void writeNumber(OpenEntry& file, DataKind kind, double value);
+    static void writeString(OpenEntry& file, std::string_view text);
     std::string currentDirectory() const;
     std::string joinPath(const std::string& folder, const std::string& name) const;
     std::string absoluteArgument(const std::string& argument) const;

@@ -106,5 +106,16 @@ TEST_F(Burning, UnresolvablePointerEndsTheBurnWithTheCriticalBox) {
     EXPECT_EQ(platform.boxes.back(), "CRITICAL ERROR|Floating Pointers Must Be Pushed");
 }
 
+TEST_F(Burning, ANameInTwoBuffersIsWrittenTwiceAtItsLastAddress) {
+    put(set, 0, "twin", "AAAA");
+    put(set, 1, "Twin", "BB");
+    set.pushoffsett("first", 0x10);  // unrelated entries do not disturb the lookups
+    const std::string image = burn();
+    // Buffer 1's label floats to 4 and replaces the address of buffer 0's,
+    // so both are written at 4: the later one last.
+    EXPECT_EQ(address("TWIN"), " 4");
+    EXPECT_EQ(image.substr(0, 8), std::string("\0\0\0\0BBAA", 8));
+}
+
 } // namespace
 } // namespace kestrel::test

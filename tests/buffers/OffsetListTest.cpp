@@ -40,5 +40,43 @@ TEST(OffsetList, RejectsSecondKeyAndBadLookups) {
     EXPECT_THROW(list.byKey("b"), MissingKeyError);
 }
 
+TEST(OffsetList, NumberKeysAndTheirTextsAreTheSameKeys) {
+    using Key = OffsetList::NumberKey;
+    OffsetList list;
+    list.add(record("a", 12), Key::hex, 12);
+    list.add(record("b", -1), Key::hex, -1);
+    list.add(record("c", 12), Key::spaced, 12);
+    list.add(record("d", -5), " -5");   // not a spaced decimal: a text key
+    list.add(record("e", -5), "-5");
+    list.add(record("f", 12), "&h0C");  // leading zero: a text key
+    EXPECT_EQ(list.byKey("&hC"), list.at(1));
+    EXPECT_EQ(list.byKey("&Hc"), list.at(1));
+    EXPECT_EQ(list.byKey("&hffffffff"), list.at(2));
+    EXPECT_EQ(list.byKey(" 12"), list.at(3));
+    EXPECT_EQ(list.find(Key::spaced, -5), list.at(5));
+    EXPECT_EQ(list.byKey("&H0c"), list.at(6));
+    EXPECT_TRUE(list.contains(Key::hex, 12));
+    EXPECT_FALSE(list.contains(Key::hex, 13));
+    EXPECT_FALSE(list.contains(Key::spaced, -1));
+    EXPECT_EQ(list.find(Key::spaced, int64_t{1} << 40), nullptr);
+
+    EXPECT_THROW(list.add(record("x", 12), "&HC"), DuplicateKeyError);
+    EXPECT_THROW(list.add(record("x", 12), " 12"), DuplicateKeyError);
+    EXPECT_THROW(list.add(record("x", -5), Key::spaced, -5), DuplicateKeyError);
+    try {
+        list.add(record("x", 255), Key::hex, 12);
+        ADD_FAILURE() << "a second item under &hC";
+    } catch (const DuplicateKeyError& error) {
+        EXPECT_NE(std::string(error.what()).find("&hC"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(list.count(), 6);
+
+    // Spaced decimals beyond 32 bits stay texts, and are found as texts.
+    list.add(record("g", 0), " 4294967296");
+    EXPECT_EQ(list.find(Key::spaced, int64_t{4294967296}), list.at(7));
+    EXPECT_EQ(OffsetList::keyText(Key::hex, 300022), "&h493F6");
+    EXPECT_EQ(OffsetList::keyText(Key::spaced, 0), " 0");
+}
+
 } // namespace
 } // namespace kestrel

@@ -242,5 +242,71 @@ TEST_F(DataTest, EmptyNameAsksTheDialog) {
     EXPECT_EQ(platform_->boxes, (std::vector<std::string>{"dialog|Open file ....", "dialog|Open file ...."}));
 }
 
+TEST_F(DataTest, TypedFieldsAgreeWithTheKindTexts) {
+    using Kind = FileHandle::DataKind;
+    std::string argument;
+    EXPECT_EQ(FileHandle::dataKind("Block:500", argument), Kind::block);
+    EXPECT_EQ(argument, "500");
+    EXPECT_EQ(FileHandle::dataKind("CHAR", argument), Kind::byte);
+    EXPECT_EQ(argument, "");
+    EXPECT_EQ(FileHandle::dataKind("longer", argument), Kind::other);
+
+    std::string name = "typed.bin";
+    ASSERT_EQ(files_->OpenFile(name, "write"), "typed.bin");
+    files_->putNumber(Kind::byte, 200);
+    files_->putNumber(Kind::word, -2);
+    files_->putNumber(Kind::dword, -123456789);
+    files_->putText(Kind::string, allBytes());
+    files_->putText(Kind::block, "xyz");
+    files_->putText(Kind::byte, "7");  // a text for a number kind is converted as putdata does
+    EXPECT_THROW(files_->putNumber(Kind::byte, 256), OverflowError);
+    EXPECT_THROW(files_->putNumber(Kind::word, 40000), OverflowError);
+    EXPECT_THROW(files_->putText(Kind::string, std::string(0x10000, 'x')), OverflowError);
+    EXPECT_EQ(files_->fPos(), 1 + 2 + 4 + 4 + 256 + 3 + 1);
+
+    files_->SeekData(0);
+    EXPECT_EQ(files_->getNumber("byte"), 200);
+    EXPECT_EQ(files_->getNumber(Kind::word), -2);
+    EXPECT_EQ(std::get<int32_t>(files_->getdata("long")), -123456789);
+    EXPECT_EQ(files_->getText(Kind::string), allBytes());
+    EXPECT_EQ(files_->getText(Kind::block), "xyz\x07") << "a block of no count reads what there is";
+    EXPECT_EQ(files_->lineno(), 5) << "typed reads count like getdata";
+    EXPECT_THROW(files_->getNumber(Kind::byte), FormatError);
+    files_->closefile();
+
+    EXPECT_THROW(files_->getNumber(Kind::byte), OutOfRangeError) << "no file open";
+    EXPECT_THROW(files_->putText(Kind::string, "x"), OutOfRangeError);
+}
+
+TEST_F(DataTest, PositionFollowsEveryReadWriteAndSeek) {
+    writeFile("pos.bin", "0123456789\r\n\"quoted, text\",  plain ,rest");
+    std::string name = "pos.bin";
+    files_->OpenFile(name, "read");
+    EXPECT_EQ(files_->fPos(), 0);
+    files_->SeekData(4);
+    EXPECT_EQ(files_->getNumber("byte"), '4');
+    EXPECT_EQ(files_->fPos(), 5);
+    files_->putdata("block", std::string("ab"));  // a write after a read lands where the read stopped
+    EXPECT_EQ(files_->fPos(), 7);
+    files_->SeekData(7);  // already there
+    files_->putdata("block", std::string("c"));
+    EXPECT_EQ(files_->getText("block:1"), "8") << "a read after a write goes on behind it";
+    EXPECT_EQ(files_->getText("line"), "9");
+    EXPECT_EQ(files_->fPos(), 12);
+    EXPECT_EQ(files_->getText("value"), "quoted, text");
+    EXPECT_EQ(files_->fPos(), 27);
+    EXPECT_EQ(files_->getText("value"), "plain");
+    EXPECT_EQ(files_->fPos(), 36);
+    const int32_t length = files_->fLen();
+    EXPECT_EQ(files_->fPos(), 36) << "asking for the length does not move";
+    files_->SeekData(length + 2);  // past the end: the next write extends the file
+    files_->putdata("block", std::string("!"));
+    EXPECT_EQ(files_->fPos(), length + 3);
+    files_->SeekData(-1);
+    EXPECT_EQ(files_->fPos(), length + 3) << "a negative offset is refused";
+    files_->closefile();
+    EXPECT_EQ(readFile("pos.bin"), std::string("01234abc89\r\n\"quoted, text\",  plain ,rest\0\0!", 43));
+}
+
 } // namespace
 } // namespace kestrel::test
