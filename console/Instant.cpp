@@ -9,8 +9,9 @@
 namespace kestrel {
 
 void Instant::add(const std::string& text) {
-    platform_.writeConsole(text);
-    platform_.writeConsole("\n");
+    // One write per line: the console receives every log line of a compile.
+    line_.assign(text).push_back('\n');
+    platform_.writeConsole(line_);
     length_ += text.size() + 2;
 }
 

@@ -75,43 +75,50 @@ bool Control::runScript(std::string name) {
 }
 
 void Control::KaCode(std::string line) {
-    FileBuffer& buffers = *shared_.gBuffers;
     SmartString pieces;
     if (!fBlockComment) {
         pieces.kaTrim(line);
-        pieces.kaSplit(pieces.values(0), ";");
+        // Splitting at ";" changes nothing of a statement without ";" and
+        // without a hexadecimal prefix to rewrite: the common line skips it.
+        const std::string& statement = pieces.values(0);
+        if (statement.find_first_of(";#") != std::string::npos || statement.find("0x") != std::string::npos)
+            pieces.kaSplit(statement, ";");
+        else
+            pieces.setCount(0);
         if (!pieces.vComment.empty() && pieces.vComment[0] == '=' && pieces.count() < SmartString::kSlots - 1) {
             pieces.setCount(pieces.count() + 1);
             pieces.setValues(pieces.count(), pieces.vComment);
         }
     }
-    lineBuffer_ = buffers.inbuffer();
-    const int count = pieces.count();
-    SmartString piece;
+    lineBuffer_ = shared_.gBuffers->inbuffer();
     // The first piece was trimmed with the whole line; later ones are trimmed
     // on their own so that each has its own prefix and comment.
-    piece.vDirective = pieces.vDirective;
-    piece.vComment = pieces.vComment;
-    piece.setValues(0, pieces.values(0));
-    for (int i = 0; i <= count; ++i) {
-        try {
-            runStatement(piece, line);
-        } catch (const std::exception& error) {
-            // ProgramExit is no std::exception: `exit` and critical errors pass.
-            reportError(error.what());
-        }
-        if (count > 0 && i < count) {
-            std::string next = pieces.values(i + 1);
+    const int count = pieces.count();
+    runPiece(pieces, line);
+    if (count > 0) {
+        SmartString piece;
+        for (int i = 1; i <= count; ++i) {
+            std::string next = pieces.values(i);
             piece = SmartString();
             piece.kaTrim(next);
+            runPiece(piece, line);
         }
     }
     // Every code line returns to the home buffer. A statement may have
-    // replaced the buffer set (`boot`, `kableewy`): fetch it again.
-    FileBuffer& current = *shared_.gBuffers;
-    const uint8_t home = current.lastbuffer;
-    current.setInbuffer(home);
-    current.lastbuffer = home;
+    // replaced the buffer set (`boot`, `kableewy`): fetch it now.
+    FileBuffer& buffers = *shared_.gBuffers;
+    const uint8_t home = buffers.lastbuffer;
+    buffers.setInbuffer(home);
+    buffers.lastbuffer = home;
+}
+
+void Control::runPiece(SmartString& piece, std::string& line) {
+    try {
+        runStatement(piece, line);
+    } catch (const std::exception& error) {
+        // ProgramExit is no std::exception: `exit` and critical errors pass.
+        reportError(error.what());
+    }
 }
 
 void Control::runStatement(SmartString& piece, std::string& line) {

@@ -67,6 +67,7 @@ private:
     friend class Decompiler;
 
     void kaRunFile();
+    void runPiece(SmartString& piece, std::string& line);
     void runStatement(SmartString& piece, std::string& line);
     void compileText(const std::string& text);
     void compileCommand(const std::string& statement);
