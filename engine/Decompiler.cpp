@@ -320,8 +320,9 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         closeDownTo(files(), depth);
         fs::rename(temporary, imagePath, error);
         if (error) {
+            const std::string reason = error.message();
             fs::remove(temporary, error);
-            engine.reportError("cannot replace '" + image + "': " + error.message());
+            engine.reportError("cannot replace '" + image + "': " + reason);
         }
     };
 }
