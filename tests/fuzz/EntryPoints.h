@@ -1,0 +1,84 @@
+#pragma once
+// The entry points that read untrusted bytes, each driven over one input on
+// an engine booted with a tiny codeset in a scratch folder. Shared by the
+// seeded test (test_fuzz) and the libFuzzer targets (targets/).
+//
+// Contract of every driver: it returns once the input has been read or
+// refused. A step that refuses the input with a KestrelError is the expected
+// outcome and is swallowed; any other exception (ProgramExit included)
+// escapes to the caller, which reports it as a finding.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "support/FakePlatform.h"
+
+namespace kestrel {
+
+class CmdList;
+class FileBuffer;
+class Shared;
+
+namespace fuzz {
+
+class EntryPoints {
+public:
+    // Image walks start here. Offset 0 ends a walk at once, so the image's
+    // first byte is only ever reached through a pointer.
+    static constexpr int32_t kWalkStart = 1;
+
+    // Creates the scratch folder, writes the codeset into it and boots it.
+    EntryPoints();
+    ~EntryPoints();
+    EntryPoints(const EntryPoints&) = delete;
+    EntryPoints& operator=(const EntryPoints&) = delete;
+
+    // A buffer file: readbuffer into a fresh set, again merged under a
+    // prefix, KaScript over what was read, read by the buffer writer's set
+    // (any header) with every label's data fetched, the set written back, and
+    // the directives kapeek and decode on the file.
+    void readbuffer(const std::string& file);
+    // Bytecode: CmdList::decode then CmdList::dealias, image and buffer mode.
+    void decode(const std::string& bytes);
+    // Record data: undraw with and without the stop flag, Draw of the input
+    // as a data line and of the lines undraw made.
+    void record(const std::string& bytes);
+    // An image: kascriptraw from kWalkStart in modes 3, 8 and 9, then the
+    // directive "#rawdecode img 0x0 3" and "#rawdecode img 0x1 3".
+    void rawdecode(const std::string& image);
+
+    // kascriptraw over `image` from `offset` on a fresh buffer set; the
+    // script it made (slot 16). KestrelErrors reach the caller.
+    std::string walk(const std::string& image, int32_t offset, int mode);
+    // The bytes of `set` as writebuffer writes them (the seeds use it).
+    std::string saved(FileBuffer& set);
+
+    // The booted command database (the seeds encode with it).
+    CmdList& commands();
+    Shared& shared() { return *shared_; }
+
+    // The codeset's headers: "base/includes.ksh" and "fuzz/includes.ksh".
+    static const std::string& baseHeader();
+    static const std::string& codesetHeader();
+
+private:
+    // Files of the scratch folder, by name relative to it.
+    void writeScratch(const std::string& name, const std::string& bytes) const;
+    std::string readScratch(const std::string& name) const;
+    void removeScratch(const std::string& name) const;
+    // Opens a scratch file on the file stack; a refusal is the harness's
+    // trouble, never an input's, so it is no KestrelError.
+    void open(std::string name, const char* mode);
+    // kascriptraw over the scratch file img.bin (the scratch folder is current).
+    std::string walkImage(int32_t offset, int mode);
+    // Runs one code line through the engine, as typed at the console.
+    void run(const std::string& line);
+
+    std::filesystem::path dir_;
+    test::FakePlatform platform_;
+    std::unique_ptr<Shared> shared_;
+};
+
+} // namespace fuzz
+} // namespace kestrel
