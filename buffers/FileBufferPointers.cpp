@@ -126,6 +126,27 @@ void FileBuffer::patchPointer(const fOffsett& record, int32_t b, int32_t positio
     for (int i = 0; i < 4; ++i) place[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 
+namespace {
+
+// Replaces every "$q" that is not the start of a longer number ("$2" must not
+// change "$23").
+void replacePlaceholder(std::string& text, const std::string& placeholder, const std::string& name) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(placeholder, start)) != std::string::npos;) {
+        const std::size_t end = at + placeholder.size();
+        const bool longer = end < text.size() && text[end] >= '0' && text[end] <= '9';
+        out.append(text, start, end - start - (longer ? 0 : placeholder.size()));
+        if (!longer) out += name;
+        start = end;
+    }
+    out.append(text, start, std::string::npos);
+    text = std::move(out);
+}
+
+} // namespace
+
 void FileBuffer::PointerPeek(std::string& text, const std::string& list) {
     if (list.empty()) return;
     const std::vector<std::string> items = splitList(list);
@@ -134,7 +155,7 @@ void FileBuffer::PointerPeek(std::string& text, const std::string& list) {
             const int32_t q = numeric::toInt32(numeric::read(items[i]));
             const int64_t at = static_cast<int64_t>(current_->buffer) * kBufferStride + current_->Offset + q - 1;
             auto pointer = pointers_.find(OffsetList::NumberKey::spaced, at);
-            if (pointer && !pointer->name.empty()) replaceAll(text, "$" + numeric::decimal(q), pointer->name);
+            if (pointer && !pointer->name.empty()) replacePlaceholder(text, "$" + numeric::decimal(q), pointer->name);
         } catch (const KestrelError&) {
             // A position that is no number names no pointer.
         }

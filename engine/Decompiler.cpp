@@ -55,37 +55,89 @@ void closeDownTo(FileHandle& files, int depth) {
     while (files.fileno() > depth) files.closefile();
 }
 
+// Appends one labelled block of a buffer as script text.
+void decompileLabel(Control& engine, Shared& shared, int b, int32_t i, std::string& script) {
+    FileHandle& files = *shared.gFiles;
+    FileBuffer& buffers = *shared.gBuffers;
+    std::string code = buffers.Get_Data(i, b);
+    files.echo("READ OFFSETT " + std::to_string(i) + " : " + std::to_string(buffers.inoffsett()));
+    files.echo("> [" + code + "]", false, 4);
+    script += "\r\n#ORG " + buffers.inname() + " " + std::to_string(b) + "\r\n";
+    const int mode = buffers.inmode();
+    if (mode == 3) {
+        std::string mask;
+        shared.gCmds->decode(code, mask, false);
+        shared.gCmds->dealias(code, mask);
+        if (engine.fFullLog) files.echo("= [" + code + "]", false, 4);
+        buffers.PointerPeek(code, mask);
+        files.echo("DEBUNKED: " + code, false, 4);
+        replaceAll(code, "; ", "\r\n");
+        script += code;
+    } else if (mode == 8) {
+        script += "=" + decodeText(*shared.gLetters, code);
+    } else if (mode > 8) {
+        files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
+        shared.gRecord->undraw(code, false);
+        script += code;
+    }
+}
+
+// Appends the block of the open image at `offset` as script text.
+void decompileBlock(Control& engine, Shared& shared, int32_t offset, int mode, int32_t length, std::string& script) {
+    FileHandle& files = *shared.gFiles;
+    FileBuffer& buffers = *shared.gBuffers;
+    if (offset < 0 || offset >= length) {
+        engine.reportError("offset 0x" + numeric::hexText(offset) + " lies outside the image (" +
+                           std::to_string(length) + " bytes)");
+    } else {
+        files.SeekData(offset);
+        const int32_t size = std::min<int32_t>(1000, length - offset);
+        std::string block = files.getText("block:" + std::to_string(size));
+        files.echo("Pulling Offsett: " + buffers.inname());
+        script += "\r\n#ORG 0x" + numeric::hexText(offset) + "\r\n";
+        if (mode == 3) {
+            buffers.setInbuffer(0);
+            std::string mask;
+            shared.gCmds->decode(block, mask, true);
+            if (engine.fFullLog) files.echo("= [" + block + "]", false, 4);
+            shared.gCmds->dealias(block, mask);
+            files.echo("DEBUNKED: " + block, false, 4);
+            buffers.pointerpoke(mask);
+            replaceAll(block, "; ", "\r\n");
+            script += block + "\r\n";
+        } else if (mode == 8) {
+            buffers.setInbuffer(1);
+            // A text ends with the code of its finish marker.
+            const std::string finish = finishCode(*shared.gLetters);
+            if (!finish.empty()) {
+                const std::size_t end = block.find(finish);
+                if (end != std::string::npos) block.resize(end + finish.size());
+            }
+            script += "=" + decodeText(*shared.gLetters, block) + "\r\n";
+        } else if (mode > 8) {
+            files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
+            shared.gRecord->undraw(block, true);
+            script += block;
+        }
+    }
+}
+
 } // namespace
 
 void Decompiler::KaScript(Control& engine) {
     Shared& shared = engine.shared_;
-    FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     std::string script = "//" + buffers.buffer(16);
     for (int b = 0; b <= 15; ++b) {
         if (buffers.buffer(b).empty()) continue;
         const int32_t labels = buffers.count(b);
         for (int32_t i = 1; i <= labels; ++i) {
-            std::string code = buffers.Get_Data(i, b);
-            files.echo("READ OFFSETT " + std::to_string(i) + " : " + std::to_string(buffers.inoffsett()));
-            files.echo("> [" + code + "]", false, 4);
-            script += "\r\n#ORG " + buffers.inname() + " " + std::to_string(b) + "\r\n";
-            const int mode = buffers.inmode();
-            if (mode == 3) {
-                std::string mask;
-                shared.gCmds->decode(code, mask, false);
-                shared.gCmds->dealias(code, mask);
-                if (engine.fFullLog) files.echo("= [" + code + "]", false, 4);
-                buffers.PointerPeek(code, mask);
-                files.echo("DEBUNKED: " + code, false, 4);
-                replaceAll(code, "; ", "\r\n");
-                script += code;
-            } else if (mode == 8) {
-                script += "=" + decodeText(*shared.gLetters, code);
-            } else if (mode > 8) {
-                files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
-                shared.gRecord->undraw(code, false);
-                script += code;
+            // One block that cannot be decompiled is reported; the others still are.
+            try {
+                decompileLabel(engine, shared, b, i, script);
+            } catch (const KestrelError& error) {
+                engine.reportError("label " + std::to_string(i) + " of buffer " + std::to_string(b) +
+                                   " cannot be decompiled: " + error.what());
             }
         }
         replaceAll(script, "&h", "0x");
@@ -110,39 +162,10 @@ void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
         ++k;
         // Each block once: pointer cycles and pointers back to the start end here.
         if (visited.insert(offset).second) {
-            if (offset < 0 || offset >= length) {
-                engine.reportError("offset 0x" + numeric::hexText(offset) + " lies outside the image (" +
-                                   std::to_string(length) + " bytes)");
-            } else {
-                files.SeekData(offset);
-                const int32_t size = std::min<int32_t>(1000, length - offset);
-                std::string block = files.getText("block:" + std::to_string(size));
-                files.echo("Pulling Offsett: " + buffers.inname());
-                script += "\r\n#ORG 0x" + numeric::hexText(offset) + "\r\n";
-                if (mode == 3) {
-                    buffers.setInbuffer(0);
-                    std::string mask;
-                    shared.gCmds->decode(block, mask, true);
-                    if (engine.fFullLog) files.echo("= [" + block + "]", false, 4);
-                    shared.gCmds->dealias(block, mask);
-                    files.echo("DEBUNKED: " + block, false, 4);
-                    buffers.pointerpoke(mask);
-                    replaceAll(block, "; ", "\r\n");
-                    script += block + "\r\n";
-                } else if (mode == 8) {
-                    buffers.setInbuffer(1);
-                    // A text ends with the code of its finish marker.
-                    const std::string finish = finishCode(*shared.gLetters);
-                    if (!finish.empty()) {
-                        const std::size_t end = block.find(finish);
-                        if (end != std::string::npos) block.resize(end + finish.size());
-                    }
-                    script += "=" + decodeText(*shared.gLetters, block) + "\r\n";
-                } else if (mode > 8) {
-                    files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
-                    shared.gRecord->undraw(block, true);
-                    script += block;
-                }
+            try {
+                decompileBlock(engine, shared, offset, mode, length, script);
+            } catch (const KestrelError& error) {
+                engine.reportError("block at 0x" + numeric::hexText(offset) + " cannot be decompiled: " + error.what());
             }
         }
         buffers.get_Point(k, 16);

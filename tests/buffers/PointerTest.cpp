@@ -103,6 +103,19 @@ TEST_F(Pointers, PointerPeekPutsNamesBackIntoDecodedText) {
     EXPECT_EQ(other, "goto $9");
 }
 
+TEST_F(Pointers, PointerPeekLeavesLongerPlaceholdersAlone) {
+    FileBuffer source(files);
+    put(source, 0, "", std::string(1, '\5') + "!PTR" + std::string(16, '\x0C') + "\5!PTR",
+        "first,1,3,second,22,3");
+    save(source, "two.buf");
+    load(set, "two.buf");
+    set.setInbuffer(0);
+    set.setInoffsett(0);
+    std::string text = "hop $2; hop $23";
+    set.PointerPeek(text, "2,3,23,3");
+    EXPECT_EQ(text, "hop first; hop second");
+}
+
 TEST_F(Pointers, PointerpokeRecordsEachTargetOnce) {
     set.pointerpoke("&h8001234,3,&h8001234,9,label,8");
     ASSERT_EQ(set.count(16), 2);
