@@ -59,12 +59,15 @@ std::string HandleWords::item(const std::string& value, int column) {
 
 void HandleWords::splitWords(const std::string& phrase) {
     phraseWords_.clear();
-    const std::string_view text(phrase);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != ' ' && text[i] != '\t') continue;
-        if (i > start) phraseWords_.push_back(text.substr(start, i - start));
-        start = i + 1;
+    const char* text = phrase.data();
+    const std::size_t size = phrase.size();
+    std::size_t i = 0;
+    for (;;) {
+        while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
+        if (i == size) return;
+        const std::size_t start = i;
+        while (i < size && text[i] != ' ' && text[i] != '\t') ++i;
+        phraseWords_.emplace_back(text + start, i - start);
     }
 }
 

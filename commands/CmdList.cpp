@@ -329,7 +329,10 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
         append(std::string_view(digits, static_cast<std::size_t>(end - digits)), "0");
     };
 
-    const std::string lineText = numeric::decimal(iline);
+    char lineDigits[12];
+    const auto [lineEnd, lineError] = std::to_chars(lineDigits, lineDigits + sizeof lineDigits, iline);
+    (void)lineError;
+    const std::string_view lineText(lineDigits, static_cast<std::size_t>(lineEnd - lineDigits));
     bool continuation = false;
     int k = 0;
     int hops = 0;
@@ -373,7 +376,9 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
                 uint8_t byte;
                 if (sub) {
                     byte = at(sub).bytecode;
-                    files_.echo(SmartNum::STransLabel(-7) + at(sub).keyword + " [" + codeKey(byte) + "] ", false, 4);
+                    echoLine_.assign(SmartNum::STransLabel(-7)).append(at(sub).keyword).append(" [");
+                    echoLine_.append(codeKey(byte)).append("] ");
+                    files_.echo(echoLine_, false, 4);
                 } else {
                     byte = numeric::toByte(numeric::read(desc));
                 }

@@ -12,7 +12,7 @@ constexpr char foldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char
 
 }  // namespace
 
-std::size_t KeyIndex::Hash::operator()(std::string_view key) const noexcept {
+std::size_t KeyIndex::Hash::operator()(std::string_view key) const {
     // FNV-1a over the lower-cased bytes.
     std::uint64_t hash = 14695981039346656037ull;
     for (char c : key) {

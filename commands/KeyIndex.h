@@ -23,7 +23,9 @@ public:
 private:
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view key) const noexcept;
+        // Not noexcept on purpose: the map then stores each key's hash, so a
+        // lookup walks its bucket without hashing every key it passes.
+        std::size_t operator()(std::string_view key) const;
     };
     struct Equal {
         using is_transparent = void;

@@ -1,6 +1,10 @@
 #include "text/SmartString.h"
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <limits>
 
 #include "text/KestrelError.h"
@@ -9,11 +13,6 @@
 namespace kestrel {
 
 namespace {
-
-void lowerInPlace(std::string& text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-}
 
 void trimSpaces(std::string& text) {
     const size_t first = text.find_first_not_of(' ');
@@ -26,42 +25,68 @@ void trimSpaces(std::string& text) {
     text.erase(0, first);
 }
 
-// Rewrites "0x" and then "#" to "&h" and trims spaces. Both rewrites are
-// exact: "0X" and "&H" stay as written.
-void kaHexPrefix(std::string& piece) {
-    // "0x" never overlaps itself, so every "x" after a "0" is one to rewrite.
-    size_t hashes = 0;
-    for (size_t i = 0; i < piece.size(); ++i) {
-        if (piece[i] == '#') {
-            ++hashes;
-        } else if (piece[i] == 'x' && i > 0 && piece[i - 1] == '0') {
-            piece[i - 1] = '&';
-            piece[i] = 'h';
+// Every "#" becomes "&h": each grows by one character, filled from the back in place.
+void expandHashes(std::string& piece, size_t hashes) {
+    size_t at = piece.size();
+    size_t to = at + hashes;
+    piece.resize(to);
+    while (at > 0) {
+        const char c = piece[--at];
+        if (c == '#') {
+            piece[--to] = 'h';
+            piece[--to] = '&';
+        } else {
+            piece[--to] = c;
         }
     }
-    if (hashes > 0) {
-        // Every "#" grows by one character: fill from the back, in place.
-        size_t at = piece.size();
-        size_t to = at + hashes;
-        piece.resize(to);
-        while (at > 0) {
-            const char c = piece[--at];
-            if (c == '#') {
-                piece[--to] = 'h';
-                piece[--to] = '&';
-            } else {
-                piece[--to] = c;
-            }
-        }
-    }
-    if (!piece.empty() && (piece.front() == ' ' || piece.back() == ' ')) trimSpaces(piece);
 }
 
-// One piece of a split: every piece but the last is lower-cased.
+// What setPiece may have to change: upper-case letters, "#" and "x" (of "0x").
+constexpr uint8_t kUpper = 1;
+constexpr uint8_t kHexMark = 2;
+constexpr std::array<uint8_t, 256> kCharKinds = [] {
+    std::array<uint8_t, 256> kinds{};
+    for (int c = 'A'; c <= 'Z'; ++c) kinds[static_cast<size_t>(c)] = kUpper;
+    kinds['#'] = kHexMark;
+    kinds['x'] = kHexMark;
+    return kinds;
+}();
+
+// One piece of a split: every piece but the last is lower-cased (pieces of
+// one character excepted); then "0x" and then "#" become "&h" (both exact:
+// "0X" and "&H" stay as written) and spaces are trimmed. One look at the
+// characters tells what there is to do; mostly nothing.
 void setPiece(std::string& slot, std::string_view text, bool lowerCase) {
     slot.assign(text);
-    if (lowerCase && slot.size() > 1) lowerInPlace(slot);
-    kaHexPrefix(slot);
+    const size_t size = slot.size();
+    if (size == 0) return;
+    unsigned kinds = 0;
+    for (char c : text) {
+        kinds |= kCharKinds[static_cast<unsigned char>(c)];
+        // Also keeps the compiler from turning the table look-ups into slow vector gathers.
+        if (kinds == (kUpper | kHexMark)) break;
+    }
+    char* p = slot.data();
+    if ((kinds & kUpper) && lowerCase && size > 1) {
+        for (size_t i = 0; i < size; ++i)
+            if (p[i] >= 'A' && p[i] <= 'Z') p[i] = static_cast<char>(p[i] + ('a' - 'A'));
+        // A lower-cased "0X" is a "0x".
+        kinds |= kHexMark;
+    }
+    if (kinds & kHexMark) {
+        // "0x" never overlaps itself, so every "x" after a "0" is one to rewrite.
+        size_t hashes = 0;
+        for (size_t i = 0; i < size; ++i) {
+            if (p[i] == '#') {
+                ++hashes;
+            } else if (p[i] == 'x' && i > 0 && p[i - 1] == '0') {
+                p[i - 1] = '&';
+                p[i] = 'h';
+            }
+        }
+        if (hashes > 0) expandHashes(slot, hashes);
+    }
+    if (slot.front() == ' ' || slot.back() == ' ') trimSpaces(slot);
 }
 
 // 1-based position of `delim` in `text` at or after `start`, 0 when absent.
@@ -79,24 +104,47 @@ void checkIndex(int index) {
         throw OutOfRangeError("tokenizer slot " + numeric::decimal(index));
 }
 
+// 0x80 in every byte of `word` that equals `byte`, 0 in every other.
+uint64_t bytesEqual(uint64_t word, uint8_t byte) {
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    const uint64_t x = word ^ (0x0101010101010101ULL * byte);
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// Whether KaScrub would change nothing of `text` but blanks at its ends: no
+// tab and no two spaces in a row. Eight characters at a time.
+bool scrubbedInside(std::string_view text) {
+    const size_t size = text.size();
+    const char* p = text.data();
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t lastSpace = 0;  // whether the character before the chunk is a space
+        for (; i + 8 <= size; i += 8) {
+            uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            const uint64_t spaces = bytesEqual(word, ' ');
+            if (bytesEqual(word, '\t') | (spaces & ((spaces << 8) | lastSpace))) return false;
+            lastSpace = spaces >> 56;
+        }
+    }
+    for (; i < size; ++i) {
+        if (p[i] == '\t' || (p[i] == ' ' && i > 0 && p[i - 1] == ' ')) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void SmartString::KaScrub(std::string& source) {
-    // Most texts are scrubbed already: look for the first character to change.
     const size_t size = source.size();
-    size_t first = 0;
-    while (first < size) {
-        const char c = source[first];
-        if (c == '\t') break;
-        if (c == ' ' && (first == 0 || first + 1 == size || source[first + 1] == ' ' || source[first + 1] == '\t'))
-            break;
-        ++first;
-    }
-    if (first == size) return;
+    if (size == 0) return;
+    // Most texts are scrubbed already.
+    if (source[0] != ' ' && source[size - 1] != ' ' && scrubbedInside(source)) return;
 
-    size_t out = first;
+    size_t out = 0;
     bool pendingSpace = false;
-    for (char c : std::string_view(source).substr(first)) {
+    for (size_t i = 0; i < size; ++i) {
+        const char c = source[i];
         if (c == ' ' || c == '\t') {
             pendingSpace = out > 0;
             continue;
@@ -152,20 +200,53 @@ void SmartString::kaTrim(std::string& source) {
 }
 
 void SmartString::kaSplit(std::string_view source, std::string_view delim) {
-    // Copied before any slot is written: `source` may be one of them.
-    scrubbed_.assign(source);
-    KaScrub(scrubbed_);
-    count_ = 0;
-    const std::string_view text(scrubbed_);
-    size_t start = 0;
-    size_t at = text.find(delim, start);
-    while (at != std::string_view::npos && count_ < kSlots - 1) {
-        setPiece(values_[count_], text.substr(start, at - start), true);
-        start = at + delim.size();
-        at = text.find(delim, start);
-        ++count_;
+    // A text that is scrubbed but for spaces at its ends is cut where it
+    // lies; any other is scrubbed in a copy first.
+    std::string_view text = source;
+    const size_t first = text.find_first_not_of(' ');
+    text = first == std::string_view::npos ? std::string_view()
+                                           : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (!scrubbedInside(text)) {
+        scrubbed_.assign(source);
+        KaScrub(scrubbed_);
+        text = scrubbed_;
     }
-    setPiece(values_[count_], text.substr(start), false);
+
+    // Where the pieces lie, before any slot is written: `source` may be one of them.
+    std::array<size_t, kSlots + 1> starts;
+    int count = 0;
+    starts[0] = 0;
+    if (delim.size() == 1) {
+        // The usual one-character delimiter: one walk over the text.
+        const char d = delim[0];
+        for (size_t i = 0; i < text.size() && count < kSlots - 1; ++i)
+            if (text[i] == d) starts[++count] = i + 1;
+    } else {
+        size_t at = text.find(delim);
+        while (at != std::string_view::npos && count < kSlots - 1) {
+            starts[++count] = at + delim.size();
+            at = text.find(delim, starts[count]);
+        }
+    }
+    starts[count + 1] = text.size() + delim.size();
+
+    // A slot that holds the text is written last.
+    int own = -1;
+    const std::less<const char*> before;
+    auto write = [&](int i) {
+        const size_t at = starts[static_cast<size_t>(i)];
+        const size_t length = starts[static_cast<size_t>(i) + 1] - delim.size() - at;
+        setPiece(values_[static_cast<size_t>(i)], text.substr(at, length), i < count);
+    };
+    for (int i = 0; i <= count; ++i) {
+        const std::string& slot = values_[static_cast<size_t>(i)];
+        if (own < 0 && !before(text.data(), slot.data()) && before(text.data(), slot.data() + slot.capacity() + 1))
+            own = i;
+        else
+            write(i);
+    }
+    if (own >= 0) write(own);
+    count_ = count;
 }
 
 bool SmartString::kaSplitWords(std::span<const std::string_view> words, char delim) {

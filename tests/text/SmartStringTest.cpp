@@ -172,6 +172,116 @@ TEST(SmartStringSplit, OwnValueAsSource) {
     EXPECT_EQ(s.values(1), "stop");  // lower-cased by the first split
 }
 
+// The tokenizer's rules written out plainly, to hold its fast paths against.
+std::string plainScrub(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ' || c == '\t') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+std::vector<std::string> plainSplit(std::string_view source, std::string_view delim) {
+    const std::string text = plainScrub(source);
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    for (size_t at = text.find(delim); at != std::string::npos && pieces.size() < 15; at = text.find(delim, start)) {
+        pieces.push_back(text.substr(start, at - start));
+        start = at + delim.size();
+    }
+    pieces.push_back(text.substr(start));
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        std::string& piece = pieces[i];
+        if (i + 1 < pieces.size() && piece.size() > 1)
+            for (char& c : piece) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        for (size_t at = piece.find("0x"); at != std::string::npos; at = piece.find("0x", at))
+            piece.replace(at, 2, "&h");
+        for (size_t at = piece.find('#'); at != std::string::npos; at = piece.find('#', at)) piece.replace(at, 1, "&h");
+        piece.erase(0, piece.find_first_not_of(' '));
+        piece.erase(piece.find_last_not_of(' ') + 1);
+    }
+    return pieces;
+}
+
+TEST(SmartStringScrub, EveryBlankPatternAcrossLongTexts) {
+    // Short texts of every mix of letters and blanks, then long ones with one
+    // blank pair or tab at each position (the scan reads eight characters at a time).
+    std::vector<std::string> texts;
+    for (int n = 0; n <= 7; ++n) {
+        int total = 1;
+        for (int i = 0; i < n; ++i) total *= 3;
+        for (int code = 0; code < total; ++code) {
+            std::string text;
+            for (int i = 0, c = code; i < n; ++i, c /= 3) text += "a \t"[c % 3];
+            texts.push_back(text);
+        }
+    }
+    for (size_t length : {8u, 9u, 16u, 17u, 31u, 40u}) {
+        std::string base;
+        for (size_t i = 0; i < length; ++i) base += i % 3 == 2 && i + 1 < length ? ' ' : 'w';
+        texts.push_back(base);
+        for (size_t at = 0; at < length; ++at) {
+            std::string text = base;
+            text[at] = '\t';
+            texts.push_back(text);
+            text = base;
+            text[at] = ' ';
+            texts.push_back(text);
+        }
+    }
+    for (const std::string& original : texts) {
+        std::string text = original;
+        SmartString::KaScrub(text);
+        EXPECT_EQ(text, plainScrub(original)) << '"' << original << '"';
+        SmartString s;
+        s.kaSplit(original, " ");
+        const auto pieces = plainSplit(original, " ");
+        ASSERT_EQ(s.count() + 1, static_cast<int>(pieces.size())) << '"' << original << '"';
+        for (int i = 0; i <= s.count(); ++i) EXPECT_EQ(s.values(i), pieces[static_cast<size_t>(i)]) << original;
+    }
+}
+
+TEST(SmartStringSplit, MatchesThePlainRules) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"K001 0xAB #CD 0X0x lbl7 ", " "},   {"  Go\t1 ;  Stop  0x2 ; #F ", ";"}, {"a0x0xB,#,0#x,X", ","},
+        {"One 'Two' Three", "'"},            {"set 1 = 2 = 3", "="},               {"AB<>0X1<>#", "<>"},
+        {"Long Piece Of Text Beyond Fifteen;Another Long Piece Here", ";"},
+    };
+    for (const auto& [text, delim] : cases) {
+        SmartString s;
+        s.kaSplit(text, delim);
+        const auto pieces = plainSplit(text, delim);
+        ASSERT_EQ(s.count() + 1, static_cast<int>(pieces.size())) << text;
+        for (int i = 0; i <= s.count(); ++i) EXPECT_EQ(s.values(i), pieces[static_cast<size_t>(i)]) << text;
+    }
+}
+
+TEST(SmartStringSplit, AnyOwnSlotAsSource) {
+    // Long values live outside the object; the slot read must be written last
+    // whichever it is.
+    const std::string first = "Alpha Bravo Charlie;Delta Echo Foxtrot;Golf Hotel India";
+    for (int slot = 0; slot <= 2; ++slot) {
+        SmartString s;
+        s.kaSplit(first, ";");
+        const std::string source = s.values(slot);
+        s.kaSplit(s.values(slot), " ");
+        const auto pieces = plainSplit(source, " ");
+        ASSERT_EQ(s.count(), 2) << slot;
+        for (int i = 0; i <= 2; ++i) EXPECT_EQ(s.values(i), pieces[static_cast<size_t>(i)]) << slot;
+    }
+    SmartString s;
+    s.kaSplit("Zero One Two Three  Four Five Six Seven", " ");
+    s.kaSplit(s.values(3), "e");  // a later slot, unscrubbed neighbours
+    EXPECT_EQ(s.count(), 2);
+    EXPECT_EQ(s.values(0), "thr");
+    EXPECT_EQ(s.values(2), "");
+}
+
 // kaSplitWords must leave exactly what kaSplit leaves for the joined text.
 TEST(SmartStringSplitWords, MatchesSplittingTheJoinedText) {
     const std::vector<std::vector<std::string_view>> lists = {
