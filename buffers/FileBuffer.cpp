@@ -35,10 +35,43 @@ const char* FileBuffer::kindName(SlotKind kind) {
     return "Unknown";
 }
 
+namespace {
+
+// Whether the tokenizer would take every piece of `list` as written but for
+// lower-casing: no blank to scrub or trim and no "#", "x" or "X" that could
+// be a hexadecimal mark to rewrite.
+bool plainList(const std::string& list) {
+    for (char c : list)
+        if (c == ' ' || c == '\t' || c == '#' || c == 'x' || c == 'X') return false;
+    return true;
+}
+
+// The tokenizer lower-cases every piece but the last, unless it is one character.
+void lowerPiece(std::string& piece) {
+    if (piece.size() < 2) return;
+    for (char& c : piece)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+}
+
+} // namespace
+
 std::vector<std::string> FileBuffer::splitList(const std::string& list) {
+    std::vector<std::string> items;
+    if (plainList(list)) {
+        items.reserve(static_cast<std::size_t>(std::count(list.begin(), list.end(), ',')) + 1);
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t comma = list.find(',', from);
+            if (comma == std::string::npos) {
+                items.emplace_back(list, from);
+                return items;
+            }
+            lowerPiece(items.emplace_back(list, from, comma - from));
+            from = comma + 1;
+        }
+    }
     // kaSplit keeps everything after the fifteenth delimiter in its last
     // piece; splitting that remainder again continues the same split.
-    std::vector<std::string> items;
     SmartString pieces;
     std::string rest = list;
     for (;;) {
@@ -181,7 +214,11 @@ void FileBuffer::add_Data(const std::string& data, const std::string& pointerLis
     slot.bytes += data;
 
     if (!current_->name.empty()) labels_[static_cast<std::size_t>(b)].add(current_, current_->name);
-    current_ = std::make_shared<fOffsett>();
+    // A record nobody else holds is reset in place instead of replaced.
+    if (current_.use_count() == 1)
+        *current_ = fOffsett{};
+    else
+        current_ = std::make_shared<fOffsett>();
 }
 
 void FileBuffer::add_Value(const std::string& values, const std::string& types) {

@@ -106,7 +106,13 @@ void FileBuffer::pointerpop(int32_t n) {
     } catch (const KestrelError& error) {
         files_.echo(std::string(" - ") + error.what());
     }
-    files_.echo(" - Adjusting " + record.name + " in " + std::to_string(b) + " at " + numeric::hexText(value));
+    line_ = " - Adjusting ";
+    line_ += record.name;
+    line_ += " in ";
+    appendDecimal(line_, b);
+    line_ += " at ";
+    line_ += numeric::hexText(value);
+    files_.echo(line_);
     if (value == 0) files_.critical("Floating Pointers Must Be Pushed");
     patchPointer(record, b, position, value);
 }

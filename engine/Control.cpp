@@ -56,13 +56,15 @@ void Control::reportError(const std::string& message) {
 // at the log, following includes as they are pushed.
 void Control::kaRunFile() {
     FileHandle& files = *shared_.gFiles;
+    // One line buffer for the whole file: its storage is reused.
+    std::string line;
     while (files.fileno() > 1) {
         if (files.ENDOF()) {
             files.closefile();
             continue;
         }
-        std::string line = files.getText("line");
-        if (!line.empty()) KaCode(std::move(line));
+        files.getLine(line);
+        if (!line.empty()) codeLine(line);
     }
     if (!fPending.empty()) pending(clear_pendng());
 }
@@ -74,10 +76,45 @@ bool Control::runScript(std::string name) {
     return true;
 }
 
-void Control::KaCode(std::string line) {
+struct Control::CodeFrame {
     SmartString pieces;
+    SmartString piece;
+    std::string next;
+};
+
+Control::CodeFrame& Control::enterFrame() {
+    if (depth_ == frames_.size()) frames_.push_back(std::make_unique<CodeFrame>());
+    return *frames_[depth_++];
+}
+
+namespace {
+
+// A reused tokenizer classifies a text as a fresh one would. kaTrim leaves a
+// text that scrubs to nothing alone, so that case is cleared by hand.
+void trimFresh(SmartString& words, std::string& text) {
+    words.vDirective.clear();
+    words.vComment.clear();
+    words.setCount(0);
+    words.kaTrim(text);
+    if (text.empty() && words.vDirective.empty()) words.setValues(0, std::string());
+}
+
+// Leaves a nesting depth however the line ends.
+struct DepthGuard {
+    std::size_t& depth;
+    ~DepthGuard() { --depth; }
+};
+
+} // namespace
+
+void Control::KaCode(std::string line) { codeLine(line); }
+
+void Control::codeLine(std::string& line) {
+    CodeFrame& frame = enterFrame();
+    DepthGuard leave{depth_};
+    SmartString& pieces = frame.pieces;
     if (!fBlockComment) {
-        pieces.kaTrim(line);
+        trimFresh(pieces, line);
         // Splitting at ";" changes nothing of a statement without ";" and
         // without a hexadecimal prefix to rewrite: the common line skips it.
         const std::string& statement = pieces.values(0);
@@ -89,20 +126,18 @@ void Control::KaCode(std::string line) {
             pieces.setCount(pieces.count() + 1);
             pieces.setValues(pieces.count(), pieces.vComment);
         }
+    } else {
+        pieces.setCount(0);
     }
     lineBuffer_ = shared_.gBuffers->inbuffer();
     // The first piece was trimmed with the whole line; later ones are trimmed
     // on their own so that each has its own prefix and comment.
     const int count = pieces.count();
     runPiece(pieces, line);
-    if (count > 0) {
-        SmartString piece;
-        for (int i = 1; i <= count; ++i) {
-            std::string next = pieces.values(i);
-            piece = SmartString();
-            piece.kaTrim(next);
-            runPiece(piece, line);
-        }
+    for (int i = 1; i <= count; ++i) {
+        frame.next = pieces.values(i);
+        trimFresh(frame.piece, frame.next);
+        runPiece(frame.piece, line);
     }
     // Every code line returns to the home buffer. A statement may have
     // replaced the buffer set (`boot`, `kableewy`): fetch it now.

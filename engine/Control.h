@@ -5,8 +5,10 @@
 // reported as "<file>:<line>: <message>" and counted for the exit status.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace kestrel {
 
@@ -67,6 +69,8 @@ private:
     friend class Decompiler;
 
     void kaRunFile();
+    // KaCode on a line the caller owns; the line is trimmed in place.
+    void codeLine(std::string& line);
     void runPiece(SmartString& piece, std::string& line);
     void runStatement(SmartString& piece, std::string& line);
     void compileText(const std::string& text);
@@ -78,7 +82,15 @@ private:
     bool runScript(std::string name);
     int lineNumber() const;
 
+    // The tokenizers of one KaCode call, kept between lines so that their
+    // strings keep their storage. KaCode runs nested (a script line may run a
+    // script), so there is one frame per nesting depth.
+    struct CodeFrame;
+    CodeFrame& enterFrame();
+
     Shared& shared_;
+    std::vector<std::unique_ptr<CodeFrame>> frames_;
+    std::size_t depth_ = 0;
     std::unordered_map<std::string, Handler> directives_;
     std::string fPending;
     std::string fLastDirective;

@@ -20,6 +20,8 @@ namespace {
 const std::string kCrLf = "\r\n";
 const std::string kInvalidPath = "Invalid path or filename";
 constexpr int kDefaultBlock = 1000;
+// Log text collected before it is written to the log file.
+constexpr std::size_t kLogChunk = 64 * 1024;
 
 using DataKind = FileHandle::DataKind;
 
@@ -177,8 +179,14 @@ struct FileHandle::OpenEntry {
         return data;
     }
     std::string readLine() {
-        if (peek() == std::char_traits<char>::eof()) throw FormatError("unexpected end of file");
         std::string line;
+        readLine(line);
+        return line;
+    }
+    // Reads into `line`, whose storage is reused.
+    void readLine(std::string& line) {
+        if (peek() == std::char_traits<char>::eof()) throw FormatError("unexpected end of file");
+        line.clear();
         for (;;) {
             const std::string_view chunk = file.buffered();
             if (chunk.empty()) {
@@ -199,7 +207,6 @@ struct FileHandle::OpenEntry {
             if (end != std::string_view::npos) break;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
     }
     void write(const char* data, std::size_t size) {
         requireOpen();
@@ -261,8 +268,9 @@ void FileHandle::echo(const std::string& text, bool underline, int indent) {
     if (!log_.is_open()) return;
     // Files open besides the log; the file being opened is pushed only after
     // its "#PROCESS" line and a closed one is popped before its summary.
+    // Lines collect in logLine_ and reach the file in large writes.
     std::size_t bars = stack_.size();
-    logLine_.assign(bars, '|');
+    logLine_.append(bars, '|');
     if (indent > 0) {
         logLine_.append(static_cast<std::size_t>(indent), ' ');
         logLine_ += "- ";
@@ -275,7 +283,13 @@ void FileHandle::echo(const std::string& text, bool underline, int indent) {
         logLine_.append(text.size() - 1, '-');
         logLine_ += kCrLf;
     }
+    if (logLine_.size() >= kLogChunk) flushLog();
+}
+
+void FileHandle::flushLog() {
+    if (logLine_.empty()) return;
     log_.write(logLine_.data(), static_cast<std::streamsize>(logLine_.size()));
+    logLine_.clear();
 }
 
 void FileHandle::cls() {
@@ -288,6 +302,7 @@ void FileHandle::cls() {
 
 void FileHandle::closeLog() {
     if (log_.is_open()) {
+        flushLog();
         log_.flush();
         log_.close();
     }
@@ -512,7 +527,10 @@ void FileHandle::putdata(DataKind which, const FileValue& value) {
     if (which == DataKind::value || which == DataKind::megablock || which == DataKind::other) return;
     if (stack_.empty()) {
         // Printing to file 1 writes into the log itself.
-        if (which == DataKind::line && log_.is_open()) log_ << valueText(value) << kCrLf;
+        if (which == DataKind::line && log_.is_open()) {
+            flushLog();
+            log_ << valueText(value) << kCrLf;
+        }
         else if (which != DataKind::line) throw OutOfRangeError("no file is open for writing");
         return;
     }
@@ -569,7 +587,19 @@ void FileHandle::writeString(OpenEntry& file, std::string_view text) {
 }
 
 std::string FileHandle::getText(const std::string& kind) {
-    return valueText(getdata(kind));
+    FileValue value = getdata(kind);
+    if (auto text = std::get_if<std::string>(&value)) return std::move(*text);
+    return valueText(value);
+}
+
+void FileHandle::getLine(std::string& line) {
+    if (stack_.empty()) {
+        line = getText(DataKind::line);
+        return;
+    }
+    OpenEntry& file = *stack_.back();
+    ++file.lines;
+    file.readLine(line);
 }
 
 int32_t FileHandle::getNumber(const std::string& kind) {
@@ -577,7 +607,11 @@ int32_t FileHandle::getNumber(const std::string& kind) {
 }
 
 std::string FileHandle::getText(DataKind kind) {
-    if (kind != DataKind::string || stack_.empty()) return valueText(getdata(kind));
+    if (kind != DataKind::string || stack_.empty()) {
+        FileValue value = getdata(kind);
+        if (auto text = std::get_if<std::string>(&value)) return std::move(*text);
+        return valueText(value);
+    }
     OpenEntry& file = *stack_.back();
     ++file.lines;
     return readString(file);

@@ -53,6 +53,9 @@ public:
     // The same for a known kind; byte, word, dword and string fields go to
     // the file without a FileValue or a kind text in between.
     std::string getText(DataKind kind);
+    // The next line of the current file into `line`, reusing its storage
+    // (what getText(DataKind::line) gives).
+    void getLine(std::string& line);
     int32_t getNumber(DataKind kind);
     void putNumber(DataKind kind, int32_t value);
     void putText(DataKind kind, std::string_view text);
@@ -113,7 +116,8 @@ private:
 
     Platform& platform_;
     std::string programName_;
-    std::string logLine_;  // reused by echo so a busy log does not allocate per line
+    std::string logLine_;  // log text not yet written: echo writes it in large pieces
+    void flushLog();
     ConsoleSink* console_ = nullptr;
     std::ofstream log_;
     std::string logPath_;

@@ -65,6 +65,7 @@ constexpr unsigned kOverwritePrompt = 0x2;
 } // namespace
 
 PosixPlatform::~PosixPlatform() {
+    writePending();
     reapChildren();
 }
 
@@ -75,6 +76,7 @@ bool PosixPlatform::interactive() const {
 }
 
 void PosixPlatform::say(const std::string& line) const {
+    writePending();
     std::fflush(stdout);  // keep console text and prompts in order
     std::string out = TerminalText::escape(line) + "\n";
     std::fwrite(out.data(), 1, out.size(), stderr);
@@ -82,6 +84,7 @@ void PosixPlatform::say(const std::string& line) const {
 }
 
 std::optional<std::string> PosixPlatform::prompt(const std::string& text, bool remember) const {
+    writePending();
     rl_outstream = stderr;
     std::string shown = TerminalText::escape(text);
     char* line = readline(shown.c_str());
@@ -142,6 +145,7 @@ void PosixPlatform::critical(const std::string& text) {
 }
 
 std::optional<std::string> PosixPlatform::readConsoleLine(const std::string& promptText) {
+    writePending();
     if (!interactive()) return Platform::readConsoleLine(promptText);
     flushConsole();
     rl_outstream = stdout;
@@ -160,13 +164,28 @@ bool PosixPlatform::stdoutIsTerminal() {
 }
 
 void PosixPlatform::writeConsole(std::string_view text) {
-    if (stdoutIsTerminal())
+    if (stdoutIsTerminal()) {
         Platform::writeConsole(TerminalText::escapeLines(text));
-    else
-        Platform::writeConsole(text);
+        return;
+    }
+    // Not shown to anyone as it comes: collected and written in large pieces.
+    pending_.append(text);
+    if (pending_.size() >= kPendingChunk) writePending();
+}
+
+void PosixPlatform::writePending() const {
+    if (pending_.empty()) return;
+    std::fwrite(pending_.data(), 1, pending_.size(), stdout);
+    pending_.clear();
+}
+
+void PosixPlatform::flushConsole() {
+    writePending();
+    Platform::flushConsole();
 }
 
 void PosixPlatform::clearConsole() {
+    writePending();
     if (stdoutIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
 }
 
@@ -375,6 +394,7 @@ void PosixPlatform::reapChildren() {
 
 std::string PosixPlatform::spawn(const std::vector<std::string>& args, const std::string& target) {
     if (!interactive()) return "not started in batch mode: " + target;
+    flushConsole();  // the started program may write to the same output
     reapChildren();
     std::vector<char*> argv;
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -76,6 +76,7 @@ public:
     std::optional<std::string> readConsoleLine(const std::string& prompt) override;
     void writeConsole(std::string_view text) override;
     void clearConsole() override;
+    void flushConsole() override;
 
     // The one-word form of an absolute path and its inverse (see above).
     static std::string encodeShortName(std::string_view path);
@@ -100,6 +101,11 @@ private:
     // every log line through it.
     int stdoutTerminal_ = -1;
     bool stdoutIsTerminal();
+    // Console text for an output that is no terminal, not yet handed to stdio.
+    // Anything else the platform writes or reads writes it first.
+    static constexpr std::size_t kPendingChunk = 64 * 1024;
+    mutable std::string pending_;
+    void writePending() const;
 };
 
 } // namespace kestrel

@@ -89,6 +89,21 @@ TEST_F(FileBufferModel, NumericTargetsBecomeHexAddressText) {
     EXPECT_EQ(set.pointers().at(2)->mode, 8);
 }
 
+TEST_F(FileBufferModel, PointerTargetsAreLowerCasedButTheLastPieceAndSingleLetters) {
+    // Lists with and without blanks or hexadecimal marks take different
+    // paths through the splitter; both read the same way.
+    for (const std::string& list : {std::string("LabA,0,3,B,4,3"), std::string("LabA, 0,3,B,4,3")}) {
+        FileBuffer other(files);
+        put(other, 0, "", "!PTR!PTR", list);
+        ASSERT_EQ(other.count(16), 2) << list;
+        EXPECT_EQ(other.pointers().at(1)->name, "laba") << list;
+        EXPECT_EQ(other.pointers().at(2)->name, "B") << list;
+        EXPECT_EQ(other.pointers().at(2)->Offset, 4) << list;
+    }
+    put(set, 0, "", "!PTR", "Q,0,3");
+    EXPECT_EQ(set.pointers().at(1)->name, "Q");
+}
+
 TEST_F(FileBufferModel, CountOfListSixteenCountsPointersOfAllBuffers) {
     put(set, 0, "", "!PTR", "a,0,3");
     put(set, 4, "", "!PTR", "b,0,3");

@@ -117,6 +117,22 @@ TEST_F(DataTest, TextLinesAcceptCrLfAndLfAndAreWrittenWithCrLf) {
     EXPECT_EQ(readFile("out.ksc"), "#org 100\r\n-5\r\n");
 }
 
+TEST_F(DataTest, GetLineReusesTheCallersStringAndCountsLikeGetText) {
+    writeFile("reuse.ksc", "a much longer first line than the next\r\nb\n\nlast");
+    std::string name = "reuse.ksc";
+    files_->OpenFile(name, "input");
+    std::string line = "left over";
+    std::vector<std::string> lines;
+    while (!files_->ENDOF()) {
+        files_->getLine(line);
+        lines.push_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"a much longer first line than the next", "b", "", "last"}));
+    EXPECT_EQ(files_->lineno(), 4);
+    EXPECT_THROW(files_->getLine(line), FormatError);
+    files_->closefile();
+}
+
 TEST_F(DataTest, ValueReadsCommaAndLineDelimitedFields) {
     writeFile("values.txt", "12, \"a, b\" ,last\r\n  next line  \n");
     std::string name = "values.txt";
