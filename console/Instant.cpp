@@ -9,9 +9,8 @@
 namespace kestrel {
 
 void Instant::add(const std::string& text) {
-    // One write per line: the console receives every log line of a compile.
-    line_.assign(text).push_back('\n');
-    platform_.writeConsole(line_);
+    platform_.writeConsole(text);
+    platform_.writeConsole("\n");
     length_ += text.size() + 2;
 }
 

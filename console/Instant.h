@@ -40,7 +40,6 @@ private:
     Platform& platform_;
     bool visible_ = true;
     std::size_t length_ = 0;
-    std::string line_;  // reused for each line written
 };
 
 } // namespace kestrel
