@@ -178,10 +178,11 @@ std::vector<FileBuffer::PendingPointer> FileBuffer::compilePointers(const std::s
         record->buffer = static_cast<uint8_t>(b);
 
         // The key is "&h" + the hexadecimal Offset. A line has few pointers:
-        // a scan of the pending ones finds a place given twice.
-        bool twice = pointers_.contains(OffsetList::NumberKey::hex, record->Offset);
-        for (const PendingPointer& other : pending) twice = twice || other.record->Offset == record->Offset;
-        if (twice) throw DuplicateKeyError(OffsetList::keyText(OffsetList::NumberKey::hex, record->Offset));
+        // a scan of the pending ones finds a place given twice; add_Data
+        // finds one that the set holds already.
+        for (const PendingPointer& other : pending)
+            if (other.record->Offset == record->Offset)
+                throw DuplicateKeyError(OffsetList::keyText(OffsetList::NumberKey::hex, record->Offset));
         pending.push_back({std::move(record), position});
     }
     return pending;
@@ -196,15 +197,25 @@ void FileBuffer::add_Data(const std::string& data, const std::string& pointerLis
     if (!pointerList.empty()) {
         // All pointers of the call are checked before any is added, so a
         // failing call leaves the set as it was.
-        for (PendingPointer& pointer : compilePointers(pointerList, b, current_->Offset)) {
+        const std::vector<PendingPointer> pending = compilePointers(pointerList, b, current_->Offset);
+        // All or nothing: a place the set holds already takes back this call's pointers.
+        for (std::size_t added = 0; added < pending.size(); ++added) {
+            const int32_t offset = pending[added].record->Offset;
+            if (!pointers_.tryAdd(pending[added].record, OffsetList::NumberKey::hex, offset)) {
+                while (added > 0) {
+                    --added;
+                    pointers_.removeLast(OffsetList::NumberKey::hex, pending[added].record->Offset);
+                }
+                throw DuplicateKeyError(OffsetList::keyText(OffsetList::NumberKey::hex, offset));
+            }
+        }
+        for (const PendingPointer& pointer : pending) {
             line_ = "- log ";
             line_ += pointer.record->name;
             line_ += " in buffer ";
             appendDecimal(line_, b);
             line_ += " at byte: ";
             appendDecimal(line_, pointer.position);
-            const int32_t offset = pointer.record->Offset;
-            pointers_.add(std::move(pointer.record), OffsetList::NumberKey::hex, offset);
             files_.echo(line_);
         }
     }

@@ -88,6 +88,17 @@ void OffsetList::add(Item item, NumberKey form, int32_t number) {
     items_.push_back(std::move(item));
 }
 
+bool OffsetList::tryAdd(const Item& item, NumberKey form, int32_t number) {
+    if (!byNumber_.try_emplace(numberSlot(form, number), items_.size()).second) return false;
+    items_.push_back(item);
+    return true;
+}
+
+void OffsetList::removeLast(NumberKey form, int32_t number) {
+    byNumber_.erase(numberSlot(form, number));
+    items_.pop_back();
+}
+
 const std::size_t* OffsetList::lookup(std::string_view key) const {
     uint64_t slot = 0;
     if (parseNumberKey(key, slot)) {

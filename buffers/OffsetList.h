@@ -39,6 +39,11 @@ public:
     // (nothing added) when another item holds the key.
     void add(Item item, const std::string& key = std::string());
     void add(Item item, NumberKey form, int32_t number);
+    // Adds under a number key unless that key is taken: false then, and
+    // nothing is added. One hash look-up where contains + add take two.
+    bool tryAdd(const Item& item, NumberKey form, int32_t number);
+    // Takes back the item that the last tryAdd added.
+    void removeLast(NumberKey form, int32_t number);
 
     // Item `number` (1-based); OutOfRangeError when there is none.
     const Item& at(int32_t number) const;
