@@ -118,9 +118,30 @@ bool HandleLetters::appendCode(std::string& out, const std::string& code) const 
     return false;
 }
 
-std::string HandleLetters::encode(const std::string& phrase) {
+// Runs one conversion so that nothing escapes the library: a failure is
+// recorded in bError and sLog and gives an empty result; Updated is raised
+// either way.
+template <class Body>
+std::string HandleLetters::guarded(Body body) {
     std::string out;
     try {
+        body(out);
+    } catch (const std::exception& error) {
+        recordFailure(&error);
+        out.clear();
+    } catch (...) {
+        recordFailure(nullptr);
+        out.clear();
+    }
+    try {
+        raiseUpdated();
+    } catch (...) {
+    }
+    return out;
+}
+
+std::string HandleLetters::encode(const std::string& phrase) {
+    return guarded([&](std::string& out) {
         const std::string S = phrase + Ctrl[kFinish];
         out.reserve(S.size());
         bool failed = false;
@@ -168,23 +189,11 @@ std::string HandleLetters::encode(const std::string& phrase) {
             prependLog(kEncodeTooLarge);
             out.append(S, i, std::string::npos);
         }
-    } catch (const std::exception& error) {
-        recordFailure(&error);
-        out.clear();
-    } catch (...) {
-        recordFailure(nullptr);
-        out.clear();
-    }
-    try {
-        raiseUpdated();
-    } catch (...) {
-    }
-    return out;
+    });
 }
 
 std::string HandleLetters::Decode(const std::string& phrase) {
-    std::string out;
-    try {
+    return guarded([&](std::string& out) {
         bool rawNext = false;
         const std::size_t stop = std::min(phrase.size(), kMaxPhrase);
         for (std::size_t i = 0; i < stop; ++i) {
@@ -210,18 +219,7 @@ std::string HandleLetters::Decode(const std::string& phrase) {
             sLog_ = kDecodeTooLarge;
             bError_ = 1;
         }
-    } catch (const std::exception& error) {
-        recordFailure(&error);
-        out.clear();
-    } catch (...) {
-        recordFailure(nullptr);
-        out.clear();
-    }
-    try {
-        raiseUpdated();
-    } catch (...) {
-    }
-    return out;
+    });
 }
 
 } // namespace wren

@@ -36,6 +36,8 @@ private:
     bool appendCode(std::string& out, const std::string& code) const;
     void prependLog(const std::string& message);
     void recordFailure(const std::exception* error);
+    template <class Body>
+    std::string guarded(Body body);
     void raiseUpdated();
 
     int16_t bError_ = 0;
