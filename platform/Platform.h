@@ -64,6 +64,11 @@ public:
     // Whether a person can answer dialogs (stdin is a terminal / a desktop).
     virtual bool interactive() const = 0;
 
+    // --batch: no box waits for an answer and nothing is started.
+    void setBatch(bool batch) { batch_ = batch; }
+    // --yes: Yes/No questions answer Yes without asking.
+    void setAssumeYes(bool yes) { assumeYes_ = yes; }
+
     // --- the console ---------------------------------------------------
     // One line typed at the console (with line editing where available);
     // nullopt at the end of input.
@@ -74,6 +79,10 @@ public:
     virtual void clearConsole() {}
     // Flushes what writeConsole buffered.
     virtual void flushConsole();
+
+protected:
+    bool batch_ = false;
+    bool assumeYes_ = false;
 };
 
 } // namespace kestrel

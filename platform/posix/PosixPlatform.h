@@ -46,11 +46,6 @@ public:
     PosixPlatform() = default;
     ~PosixPlatform() override;
 
-    // --batch: never prompt, even on a terminal.
-    void setBatch(bool batch) { batch_ = batch; }
-    // --yes: Yes/No questions answer Yes without asking.
-    void setAssumeYes(bool yes) { assumeYes_ = yes; }
-
     void messageBox(const std::string& text, const std::string& title) override;
     void notice(const std::string& text) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
@@ -94,8 +89,6 @@ private:
     std::string spawn(const std::vector<std::string>& args, const std::string& target);
     void reapChildren();
 
-    bool batch_ = false;
-    bool assumeYes_ = false;
     std::vector<int> children_;  // started programs not yet reaped
     // Whether standard output is a terminal, asked once: the console writes
     // every log line through it.

@@ -31,11 +31,6 @@ class Win32Platform : public Platform {
 public:
     Win32Platform() = default;
 
-    // No box waits and nothing is started (the --batch switch).
-    void setBatch(bool batch) { batch_ = batch; }
-    // Yes/No questions answer Yes in batch mode (the --yes switch).
-    void setAssumeYes(bool assumeYes) { assumeYes_ = assumeYes; }
-
     void messageBox(const std::string& text, const std::string& title) override;
     void notice(const std::string& text) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
@@ -64,10 +59,6 @@ public:
     // The dialog's result buffer ("path" or "dir\0a\0b", ended by two NULs)
     // as "path" or "dir;a;b".
     static std::string joinDialogResult(const std::string& buffer);
-
-private:
-    bool batch_ = false;
-    bool assumeYes_ = false;
 };
 
 } // namespace kestrel
