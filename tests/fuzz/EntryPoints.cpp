@@ -14,6 +14,7 @@
 #include "services/FileHandle.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
+#include "support/CurrentDirectory.h"
 
 namespace kestrel::fuzz {
 
@@ -37,25 +38,6 @@ fs::path freshFolder() {
     fs::create_directories(dir);
     return dir;
 }
-
-// Works in the scratch folder for a scope. The drivers name their files
-// relative to it (absolute names differ between the platforms' file name
-// rules), and the directives move the working folder to the folder of the file
-// they name ("fullpath"); the caller (libFuzzer reading its corpus) gets its
-// own back at the end.
-class InFolder {
-public:
-    explicit InFolder(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
-    ~InFolder() {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-    }
-    InFolder(const InFolder&) = delete;
-    InFolder& operator=(const InFolder&) = delete;
-
-private:
-    fs::path previous_;
-};
 
 // Closes, at the end of a scope, every file opened in it, also when an
 // exception leaves it: a file left open would make the next input's open fail.
@@ -141,7 +123,7 @@ EntryPoints::EntryPoints() : dir_(freshFolder()), platform_(dir_.string()) {
     writeScratch("base/includes.ksh", baseHeader());
     writeScratch("fuzz/includes.ksh", codesetHeader());
     shared_ = std::make_unique<Shared>(platform_, nullptr);
-    InFolder scratch(dir_);
+    test::CurrentDirectory scratch(dir_);
     run("#boot fuzz");
     if (shared_->gEngine->errorCount() != 0 || shared_->gEngine->codeset() != "fuzz")
         throw std::runtime_error("the fuzz codeset did not load");
@@ -180,7 +162,7 @@ void EntryPoints::open(std::string name, const char* mode) {
 void EntryPoints::run(const std::string& line) { shared_->gEngine->pending(line); }
 
 std::string EntryPoints::saved(FileBuffer& set) {
-    InFolder scratch(dir_);
+    test::CurrentDirectory scratch(dir_);
     FileDepth opened(*shared_->gFiles);
     removeScratch("saved.buf");
     open("saved.buf", "write");
@@ -190,7 +172,7 @@ std::string EntryPoints::saved(FileBuffer& set) {
 }
 
 void EntryPoints::readbuffer(const std::string& file) {
-    InFolder scratch(dir_);
+    test::CurrentDirectory scratch(dir_);
     FileDepth opened(*shared_->gFiles);
     writeScratch("in.buf", file);
 
@@ -261,7 +243,7 @@ void EntryPoints::record(const std::string& bytes) {
 }
 
 std::string EntryPoints::walk(const std::string& image, int32_t offset, int mode) {
-    InFolder scratch(dir_);
+    test::CurrentDirectory scratch(dir_);
     writeScratch("img.bin", image);
     return walkImage(offset, mode);
 }
@@ -276,7 +258,7 @@ std::string EntryPoints::walkImage(int32_t offset, int mode) {
 }
 
 void EntryPoints::rawdecode(const std::string& image) {
-    InFolder scratch(dir_);
+    test::CurrentDirectory scratch(dir_);
     writeScratch("img.bin", image);
     for (const int mode : {3, 8, 9}) attempt([&] { walkImage(kWalkStart, mode); });
 

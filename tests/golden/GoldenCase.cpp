@@ -17,6 +17,7 @@
 #include "engine/Shared.h"
 #include "support/FakePlatform.h"
 #include "text/KestrelError.h"
+#include "support/CurrentDirectory.h"
 
 namespace kestrel::golden {
 
@@ -34,22 +35,6 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
         text.replace(at, from.size(), to);
 }
-
-// The run changes the current directory (the cases' files are relative to
-// it, and some directives move it); the runner's own is restored afterwards.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const fs::path& to) : previous_(fs::current_path()) { fs::current_path(to); }
-    ~CurrentDirectory() {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-    }
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
-private:
-    fs::path previous_;
-};
 
 // Removes the scratch folder of a run, however the run ends, unless kept.
 class ScratchFolder {
@@ -245,7 +230,7 @@ std::map<std::string, std::string> GoldenCase::run(bool keepScratch, std::string
     for (const std::string& which : expectationNames()) result[which] = "";
     int status = 0;
     {
-        CurrentDirectory inWork(work);
+        test::CurrentDirectory inWork(work);
         std::unique_ptr<Shared> shared;
         try {
             shared = std::make_unique<Shared>(platform, &console);
