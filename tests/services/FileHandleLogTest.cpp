@@ -112,6 +112,26 @@ TEST_F(LogTest, HiddenConsoleGetsNothingAndLongTextIsCut) {
     EXPECT_TRUE(console.text.empty());
 }
 
+TEST_F(LogTest, DiagnosticsReachTheLogAndTheConsolesChannelEvenWhenHidden) {
+    RecordingConsole console;
+    files_->setConsole(&console);
+    writeFile("s.ksc", "");
+    std::string name = "s.ksc";
+    files_->OpenFile(name, "input");
+    console.shown = false;
+    files_->diagnostic("s.ksc:4: unknown command 'gto'");
+    files_->diagnostic("");
+    EXPECT_EQ(console.diagnostics, (std::vector<std::string>{"s.ksc:4: unknown command 'gto'"}));
+    EXPECT_TRUE(console.lines.empty()) << "a diagnostic is no echo";
+    files_->setConsole(nullptr);
+    files_->diagnostic("no console attached");
+
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "|s.ksc:4: unknown command 'gto'") << "the log line nests like an echo";
+    EXPECT_EQ(lines[3], "|no console attached");
+}
+
 TEST_F(LogTest, CriticalClosesTheLogBeforeTheBox) {
     files_->echo("last words");
     EXPECT_THROW(files_->critical("disk on fire"), ProgramExit);
