@@ -118,6 +118,7 @@ TEST_F(LogTest, DiagnosticsReachTheLogAndTheConsolesChannelEvenWhenHidden) {
     writeFile("s.ksc", "");
     std::string name = "s.ksc";
     files_->OpenFile(name, "input");
+    console.lines.clear();
     console.shown = false;
     files_->diagnostic("s.ksc:4: unknown command 'gto'");
     files_->diagnostic("");
