@@ -47,6 +47,9 @@ void printHelp() {
         "Console commands (interactive mode):\n"
         "%s"
         "\n"
+        "Standard output shows the log lines; errors (file:line: message) and the\n"
+        "error summary go to standard error as well as the log file.\n"
+        "\n"
         "Environment: KESTREL_HOME (the program's own directory, where codesets are found),\n"
         "KESTREL_LOG_DIR (where log files go).\n"
         "Exit status: 0 no error reported, 1 errors were reported, 2 critical error or usage error.\n",
