@@ -6,8 +6,6 @@
 // does not write.
 #include "EngineFixture.h"
 
-#include <cstdlib>
-
 #include "codec/Wren.h"
 #include "engine/ScriptText.h"
 #include "support/ScriptScan.h"
@@ -17,16 +15,6 @@ namespace kestrel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path repository() {
-    const char* data = std::getenv("KESTREL_TEST_DATA");
-    return data ? fs::path(data).parent_path() : fs::path(KESTREL_SOURCE_DIR);
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string stringField(const std::string& text) {
     return bytes({8, 0, static_cast<int>(text.size() & 0xFF), static_cast<int>(text.size() >> 8)}) + text;
@@ -42,13 +30,7 @@ class DecompileSafety : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        for (const auto& entry : fs::recursive_directory_iterator(repository() / "codesets")) {
-            const fs::path target = dir_ / entry.path().lexically_relative(repository() / "codesets");
-            if (entry.is_directory())
-                fs::create_directories(target);
-            else
-                fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
-        }
+        copyCodesets();
         write("sentinel.txt", "still here");
         run("#boot lumen");
         ASSERT_EQ(errors(), 0);
