@@ -15,9 +15,11 @@ void Instant::add(const std::string& text) {
 }
 
 void Instant::cls() {
-    platform_.clearConsole();
+    if (platform_.consoleIsTerminal()) platform_.clearConsole();
     length_ = 0;
 }
+
+void Instant::diagnostic(const std::string& text) { platform_.writeDiagnostic(text); }
 
 const char* Instant::commandHelp() {
     return "  !database   choose a codeset header and boot its codeset\n"
@@ -28,6 +30,7 @@ const char* Instant::commandHelp() {
 }
 
 void Instant::banner() {
+    if (!platform_.consoleIsTerminal()) return;
     add("WELCOME TO KESTREL");
     add("Kestrel " KESTREL_VERSION " - type script lines; directives start with #.");
     add("Console commands: !database !encode !decode !source !exit");

@@ -20,11 +20,16 @@ public:
     bool visible() const override { return visible_; }
     void setVisible(bool visible) override { visible_ = visible; }
     void add(const std::string& text) override;
+    // Clears the screen only where a person watches it (Platform::consoleIsTerminal).
     void cls() override;
+    // Diagnostics go to the platform's diagnostic stream (standard error),
+    // also while the console is hidden.
+    void diagnostic(const std::string& text) override;
     std::size_t textLength() const override { return length_; }
     void keepLast(std::size_t keep) override { length_ = keep; }
 
-    // The banner: "WELCOME TO KESTREL" and two lines about this console.
+    // The banner: "WELCOME TO KESTREL" and two lines about this console,
+    // shown at an interactive terminal only.
     void banner();
     // Reads console lines until the input ends or `!exit`; each line goes to
     // the engine's `pending`, "!" commands run the File menu's actions.

@@ -43,13 +43,14 @@ int Control::lineNumber() const { return shared_.gFiles->lineno(); }
 
 void Control::reportError(const std::string& message) {
     ++errors_;
-    const std::string where = shared_.gFiles->currentFileName();
+    FileHandle& files = *shared_.gFiles;
+    const std::string where = files.currentFileName();
     if (where.empty() && inputLine_ > 0)
-        shared_.gFiles->echo(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
+        files.diagnostic(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
     else if (where.empty())
-        shared_.gFiles->echo(inputName_ + ": " + message);
+        files.diagnostic(inputName_ + ": " + message);
     else
-        shared_.gFiles->echo(where + ":" + std::to_string(lineNumber()) + ": " + message);
+        files.diagnostic(where + ":" + std::to_string(lineNumber()) + ": " + message);
 }
 
 // The line loop: reads the file on top of the stack until the stack is back

@@ -38,7 +38,8 @@ public:
     // Errors reported so far (statements that failed, files that could not be
     // opened, unknown commands); the program's exit status derives from it.
     int errorCount() const { return errors_; }
-    // Reports "<file>:<line>: <message>" through the log and counts it.
+    // Reports "<file>:<line>: <message>" as a diagnostic (the log and the
+    // console's diagnostic channel) and counts it.
     void reportError(const std::string& message);
     // Where lines come from while no script file is open ("<stdin>", line 3),
     // for the messages of reportError.

@@ -20,4 +20,11 @@ void Platform::writeConsole(std::string_view text) { std::fwrite(text.data(), 1,
 
 void Platform::flushConsole() { std::fflush(stdout); }
 
+void Platform::writeDiagnostic(std::string_view line) {
+    flushConsole();
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 } // namespace kestrel

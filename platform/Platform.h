@@ -79,6 +79,14 @@ public:
     virtual void clearConsole() {}
     // Flushes what writeConsole buffered.
     virtual void flushConsole();
+    // Whether console text reaches a screen that a person watches: an
+    // interactive run whose console output is a terminal. Only then are the
+    // banner shown and the screen cleared, so batch runs and pipes get the
+    // log lines alone.
+    virtual bool consoleIsTerminal() { return false; }
+    // One diagnostic line ("file:line: message", the error summary) for
+    // standard error, after the console text written so far.
+    virtual void writeDiagnostic(std::string_view line);
 
 protected:
     bool batch_ = false;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ void printHelp() {
         "\n"
         "Console commands (interactive mode):\n"
         "%s"
+        "\n"
+        "Standard output shows the log lines; errors (file:line: message) and the\n"
+        "error summary go to standard error as well as the log file.\n"
         "\n"
         "Environment: KESTREL_HOME (the program's own directory, where codesets are found),\n"
         "KESTREL_LOG_DIR (where log files go).\n"
@@ -90,32 +94,35 @@ int main(int argc, char** argv) {
     platform.setAssumeYes(assumeYes);
     if (batch) platform.setBatch(true);
     kestrel::Instant console(platform);
+    // Outlives the run so that a run ended by `exit` still gets its summary.
+    std::unique_ptr<kestrel::Shared> shared;
     int status = 0;
-    int errors = 0;
     try {
-        kestrel::Shared shared(platform, &console);
+        shared = std::make_unique<kestrel::Shared>(platform, &console);
         console.banner();
-        if (!codeLine.empty()) shared.gEngine->pending(codeLine);
+        if (!codeLine.empty()) shared->gEngine->pending(codeLine);
         if (platform.interactive()) {
-            shared.gEngine->setInputSource("<console>", 0);
-            console.run(shared);
+            shared->gEngine->setInputSource("<console>", 0);
+            console.run(*shared);
         } else {
             int number = 0;
             while (auto line = platform.readConsoleLine("")) {
-                shared.gEngine->setInputSource("<stdin>", ++number);
-                shared.gEngine->pending(*line);
+                shared->gEngine->setInputSource("<stdin>", ++number);
+                shared->gEngine->pending(*line);
             }
         }
-        errors = shared.gEngine->errorCount();
-        status = errors > 0 ? 1 : 0;
+        status = shared->gEngine->errorCount() > 0 ? 1 : 0;
     } catch (const kestrel::ProgramExit& exit) {
         status = exit.status;
     } catch (const std::exception& error) {
-        platform.flushConsole();
-        std::fprintf(stderr, "kestrel: %s\n", error.what());
+        platform.writeDiagnostic(std::string("kestrel: ") + error.what());
         return 2;
     }
+    // After a critical error the log is closed and the box said it all.
+    const int errors = shared && status != 2 ? shared->gEngine->errorCount() : 0;
+    if (errors > 0)
+        shared->gFiles->diagnostic("kestrel: " + std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
+                                   " reported");
     platform.flushConsole();
-    if (errors > 0) std::fprintf(stderr, "kestrel: %d error%s reported\n", errors, errors == 1 ? "" : "s");
     return status;
 }

@@ -265,6 +265,21 @@ void FileHandle::echo(const std::string& text, bool underline, int indent) {
         } catch (const std::exception&) {
         }
     }
+    logLine(text, underline, indent);
+}
+
+void FileHandle::diagnostic(const std::string& text) {
+    if (text.empty()) return;
+    if (console_) {
+        try {
+            console_->diagnostic(text);
+        } catch (const std::exception&) {
+        }
+    }
+    logLine(text, false, 0);
+}
+
+void FileHandle::logLine(const std::string& text, bool underline, int indent) {
     if (!log_.is_open()) return;
     // Files open besides the log; the file being opened is pushed only after
     // its "#PROCESS" line and a closed one is popped before its summary.

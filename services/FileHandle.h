@@ -85,6 +85,10 @@ public:
 
     // --- log and console -----------------------------------------------
     void echo(const std::string& text, bool underline = false, int indent = 0);
+    // A line a user acts on ("file:line: message", the error summary): the
+    // log gets it like an echo, the console hands it to its diagnostic
+    // channel (standard error in kestrel), hidden or not.
+    void diagnostic(const std::string& text);
     void cls();
     void setConsole(ConsoleSink* console) { console_ = console; }
     ConsoleSink* console() const { return console_; }
@@ -118,6 +122,7 @@ private:
     std::string programName_;
     std::string logLine_;  // log text not yet written: echo writes it in large pieces
     void flushLog();
+    void logLine(const std::string& text, bool underline, int indent);
     ConsoleSink* console_ = nullptr;
     std::ofstream log_;
     std::string logPath_;

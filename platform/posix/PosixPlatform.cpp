@@ -186,7 +186,18 @@ void PosixPlatform::flushConsole() {
 
 void PosixPlatform::clearConsole() {
     writePending();
-    if (stdoutIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
+    if (consoleIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
+}
+
+bool PosixPlatform::consoleIsTerminal() { return interactive() && stdoutIsTerminal(); }
+
+void PosixPlatform::writeDiagnostic(std::string_view line) {
+    writePending();
+    std::fflush(stdout);
+    std::string out = isatty(STDERR_FILENO) ? TerminalText::escape(line) : std::string(line);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    std::fflush(stderr);
 }
 
 std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
@@ -237,15 +248,26 @@ std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
 
 // --- names ---------------------------------------------------------------
 
-std::string PosixPlatform::programDirectory() {
+PosixPlatform::Home PosixPlatform::findHome() {
     std::string home = environment("KESTREL_HOME");
-    if (!home.empty()) return home;
+    if (!home.empty()) return {home, false};
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && exe.has_parent_path()) return exe.parent_path().string();
-    fs::path cwd = fs::current_path(ec);
-    return ec ? std::string(".") : cwd.string();
+    if (ec || !exe.has_parent_path()) {
+        fs::path cwd = fs::current_path(ec);
+        return {ec ? std::string(".") : cwd.string(), false};
+    }
+    fs::path folder = exe.parent_path();
+#ifdef KESTREL_INSTALLED_HOME
+    // An installed program keeps its codesets in the data folder, at the same
+    // place relative to the executable wherever the tree was installed.
+    fs::path data = (folder / KESTREL_INSTALLED_HOME).lexically_normal();
+    if (fs::is_directory(data, ec)) return {data.string(), true};
+#endif
+    return {folder.string(), false};
 }
+
+std::string PosixPlatform::programDirectory() { return findHome().folder; }
 
 bool PosixPlatform::usableFolder(const std::string& folder) {
     if (folder.empty()) return false;
@@ -257,8 +279,12 @@ bool PosixPlatform::usableFolder(const std::string& folder) {
 std::string PosixPlatform::logDirectory() {
     std::string forced = environment("KESTREL_LOG_DIR");
     if (!forced.empty()) return usableFolder(forced) ? forced : std::string();
-    std::string beside = joinFolder(programDirectory(), "log");
-    if (usableFolder(beside)) return beside;
+    // Logs never go into an installed data folder, even a writable one.
+    Home home = findHome();
+    if (!home.installed) {
+        std::string beside = joinFolder(home.folder, "log");
+        if (usableFolder(beside)) return beside;
+    }
     std::string state = environment("XDG_STATE_HOME");
     if (state.empty()) {
         std::string home = environment("HOME");

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <io.h>
 #include <vector>
 
 #include <windows.h>
@@ -344,6 +345,8 @@ std::string Win32Platform::nativePath(const std::string& name) {
         if (c == '/') c = '\\';
     return out;
 }
+
+bool Win32Platform::consoleIsTerminal() { return interactive() && _isatty(_fileno(stdout)) != 0; }
 
 bool Win32Platform::isAbsolute(const std::string& name) {
     return name.find(':') != std::string::npos || (!name.empty() && isSeparator(name[0]));

@@ -50,6 +50,8 @@ public:
     std::string openTextEditor(const std::string& file) override;
 
     bool interactive() const override { return !batch_; }
+    // The console is a character device (a console window), not a file or pipe.
+    bool consoleIsTerminal() override;
 
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -81,6 +82,17 @@ public:
         return "";
     }
     bool interactive() const override { return false; }
+
+    // The console streams, kept apart as a program's stdout and stderr are.
+    bool terminal = false;                   // consoleIsTerminal
+    std::string consoleText;                 // writeConsole
+    int clears = 0;                          // clearConsole
+    std::vector<std::string> diagnostics;    // writeDiagnostic
+    void writeConsole(std::string_view text) override { consoleText += text; }
+    void clearConsole() override { ++clears; }
+    void flushConsole() override {}
+    bool consoleIsTerminal() override { return terminal; }
+    void writeDiagnostic(std::string_view line) override { diagnostics.emplace_back(line); }
 
 private:
     std::string home_;
