@@ -51,6 +51,9 @@ public:
 
     bool interactive() const override { return !batch_; }
 
+    // LockFileEx on the whole file; released when the handle closes.
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.
     static std::string quoteArgument(const std::string& argument);
