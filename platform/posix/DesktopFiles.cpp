@@ -289,9 +289,12 @@ void DesktopFiles::updateMimeapps(const std::vector<std::string>& ourTypes,
     auto flushSection = [&]() {
         auto it = pending.find(section);
         if (it == pending.end()) return;
+        // New lines go before the blank lines that end the section.
+        auto at = out.end();
+        while (at != out.begin() && (at - 1)->empty()) --at;
         for (const auto& mime : it->second) {
             std::string value = wanted(section, mime, "");
-            if (!value.empty()) out.push_back(mime + "=" + value);
+            if (!value.empty()) at = out.insert(at, mime + "=" + value) + 1;
         }
         pending.erase(it);
     };
@@ -303,8 +306,11 @@ void DesktopFiles::updateMimeapps(const std::vector<std::string>& ourTypes,
             continue;
         }
         const std::size_t equals = line.find('=');
-        if ((section == "[Added Associations]" || section == "[Default Applications]") && equals != std::string::npos) {
-            const std::string mime = line.substr(0, equals);
+        const std::string mime = equals == std::string::npos ? std::string() : line.substr(0, equals);
+        const bool ours = std::find(ourTypes.begin(), ourTypes.end(), mime) != ourTypes.end() ||
+                          line.find("=" + ourPrefix) != std::string::npos ||
+                          line.find(";" + ourPrefix) != std::string::npos;
+        if ((section == "[Added Associations]" || section == "[Default Applications]") && ours) {
             const std::string value = wanted(section, mime, line.substr(equals + 1));
             auto& list = pending[section];
             list.erase(std::remove(list.begin(), list.end(), mime), list.end());
