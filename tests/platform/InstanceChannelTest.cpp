@@ -56,7 +56,9 @@ protected:
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, (folder_ / "test.sock").c_str(), sizeof address.sun_path - 1);
         EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        if (!bytes.empty()) EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+        if (!bytes.empty()) {
+            EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+        }
         return fd;
     }
     // The listener's answer to a raw client: 'A', 'R', or 0 when it hung up without one.
@@ -80,7 +82,7 @@ TEST_F(InstanceChannelTest, FramesRoundTripAndMalformedPayloadsAreNamed) {
     EXPECT_EQ(back->kind, Message::Kind::execute);
     EXPECT_EQ(back->directory, message.directory);
     EXPECT_EQ(back->text, message.text);
-    for (const std::string payload : {std::string("L"), std::string("Q\x01\0\0\0/", 6),
+    for (const std::string& payload : {std::string("L"), std::string("Q\x01\0\0\0/", 6),
                                       std::string("L\xFF\0\0\0/x", 7), std::string("L\x01\0\0\0r", 6),
                                       std::string("L\x01\0\0\0/a\0b", 9)}) {
         EXPECT_FALSE(PosixInstanceChannel::parsePayload(payload, why)) << payload;

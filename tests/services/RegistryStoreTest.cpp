@@ -95,7 +95,7 @@ TEST_F(RegistryStoreTest, LongValuesAndEveryByteSurviveTheFile) {
     RegistryStore again = store();
     EXPECT_EQ(again.GetKeyValue("HKCU\\Long", ""), value);
     EXPECT_EQ(again.GetKeyValue("HKCU\\Long", "NAME \"WITH\" \\ QUOTES"), value);
-    for (const std::string text : {"", "plain", "a\\b", "\"", "\x01\x1F\x7F", "\\x4", "tab\there"})
+    for (const char* text : {"", "plain", "a\\b", "\"", "\x01\x1F\x7F", "\\x4", "tab\there"})
         EXPECT_EQ(RegistryStore::unescape(RegistryStore::escape(text)), text);
     EXPECT_EQ(RegistryStore::unescape("bad\\q"), std::nullopt);
     EXPECT_EQ(RegistryStore::unescape("end\\"), std::nullopt);
@@ -104,7 +104,7 @@ TEST_F(RegistryStoreTest, LongValuesAndEveryByteSurviveTheFile) {
 
 TEST_F(RegistryStoreTest, ADamagedStoreIsNeverRewritten) {
     std::filesystem::create_directories(std::filesystem::path(storePath()).parent_path());
-    for (const std::string damaged : {"REGEDIT4\n\n[HKCR\\a]\n@=unquoted\n", "not a store\n",
+    for (const char* damaged : {"REGEDIT4\n\n[HKCR\\a]\n@=unquoted\n", "not a store\n",
                                       "REGEDIT4\n@=\"value before key\"\n", "REGEDIT4\n[HKZZ\\a]\n",
                                       "REGEDIT4\n[HKCR\\a]\n\"x\"=dword:123456789\n", "REGEDIT4\n[HKCR\\a]\n@=\"\\q\"\n"}) {
         writeFile(storePath(), damaged);
