@@ -331,6 +331,14 @@ bool RegistryStore::update(Change change) {
     return true;
 }
 
+RegistryStore::Key* RegistryStore::lookup(Tree& tree, const std::string& path) {
+    auto where = splitPath(path);
+    if (!where || !load(tree)) return nullptr;
+    Key* key = tree.find(*where);
+    if (!key) fail("no key " + path);
+    return key;
+}
+
 bool RegistryStore::CreateNewKey(const std::string& path, const std::string& value) {
     auto where = splitPath(path);
     if (!where) return false;
@@ -346,15 +354,9 @@ bool RegistryStore::CreateNewKey(const std::string& path, const std::string& val
 }
 
 std::optional<std::string> RegistryStore::GetKeyValue(const std::string& path, const std::string& valuename) {
-    auto where = splitPath(path);
-    if (!where) return std::nullopt;
     Tree tree;
-    if (!load(tree)) return std::nullopt;
-    Key* key = tree.find(*where);
-    if (!key) {
-        fail("no key " + path);
-        return std::nullopt;
-    }
+    Key* key = lookup(tree, path);
+    if (!key) return std::nullopt;
     Key::Value* value = key->value(valuename);
     if (!value) {
         fail("no value '" + valuename + "' in " + path);
@@ -409,15 +411,9 @@ bool RegistryStore::DeleteRegKey(const std::string& path) {
 }
 
 std::optional<std::vector<std::string>> RegistryStore::EnumRegKeys(const std::string& path) {
-    auto where = splitPath(path);
-    if (!where) return std::nullopt;
     Tree tree;
-    if (!load(tree)) return std::nullopt;
-    Key* key = tree.find(*where);
-    if (!key) {
-        fail("no key " + path);
-        return std::nullopt;
-    }
+    Key* key = lookup(tree, path);
+    if (!key) return std::nullopt;
     std::vector<std::string> names;
     for (const auto& child : key->subkeys) names.push_back(child->name);
     error_.clear();
@@ -425,15 +421,9 @@ std::optional<std::vector<std::string>> RegistryStore::EnumRegKeys(const std::st
 }
 
 std::optional<std::vector<std::string>> RegistryStore::EnumRegValues(const std::string& path) {
-    auto where = splitPath(path);
-    if (!where) return std::nullopt;
     Tree tree;
-    if (!load(tree)) return std::nullopt;
-    Key* key = tree.find(*where);
-    if (!key) {
-        fail("no key " + path);
-        return std::nullopt;
-    }
+    Key* key = lookup(tree, path);
+    if (!key) return std::nullopt;
     std::vector<std::string> names;
     for (const auto& value : key->values) names.push_back(value.name);
     error_.clear();

@@ -59,6 +59,8 @@ private:
 
     std::optional<KeyPath> splitPath(const std::string& path);
     bool load(Tree& tree);
+    // The key of a path in the store as read now; nullptr (and why) when it is not there.
+    Key* lookup(Tree& tree, const std::string& path);
     bool save(const Tree& tree);
     bool fail(std::string why);
     // Locks the store, reads it, applies `change` and writes it back when
