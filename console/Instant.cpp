@@ -1,5 +1,8 @@
 #include "console/Instant.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "engine/Control.h"
 #include "engine/Shared.h"
 #include "platform/Platform.h"
@@ -37,10 +40,39 @@ void Instant::banner() {
 }
 
 void Instant::run(Shared& shared) {
-    while (auto line = platform_.readConsoleLine("> ")) {
-        if (!runCommand(shared, *line)) break;
+    while (auto input = platform_.readConsoleInput("> ")) {
+        if (input->forwarded)
+            runForwarded(shared, input->text, input->directory);
+        else if (!runCommand(shared, input->text))
+            break;
         platform_.flushConsole();
     }
+}
+
+void Instant::runForwarded(Shared& shared, const std::string& text, const std::string& directory) {
+    if (text.empty()) return;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path previous = fs::current_path(ec);
+    fs::current_path(directory, ec);
+    if (ec) {
+        shared.gFiles->echo("Forwarded line not run: cannot enter " + directory);
+        return;
+    }
+    shared.gFiles->echo("Forwarded: " + text);
+    shared.gEngine->setInputSource("<forwarded>", 0);
+    // Back to the console's directory however the line ends.
+    struct Restore {
+        const fs::path& to;
+        Shared& shared;
+        ~Restore() {
+            std::error_code ignored;
+            if (!to.empty()) fs::current_path(to, ignored);
+            shared.gEngine->setInputSource("<console>", 0);
+        }
+    } restore{previous, shared};
+    shared.gEngine->pending(text);
+    shared.gEngine->finishRegistration();
 }
 
 // False when the console should end.

@@ -33,7 +33,11 @@ public:
     void banner();
     // Reads console lines until the input ends or `!exit`; each line goes to
     // the engine's `pending`, "!" commands run the File menu's actions.
+    // Lines forwarded by another start run between typed lines.
     void run(Shared& shared);
+    // Runs a line that another start of the program forwarded, in that
+    // start's current directory; an empty line only says that we run.
+    void runForwarded(Shared& shared, const std::string& text, const std::string& directory);
     // The console commands, for --help and the banner.
     static const char* commandHelp();
 

@@ -12,6 +12,7 @@
 
 namespace kestrel {
 
+class Registration;
 class Shared;
 class SmartString;
 
@@ -47,6 +48,12 @@ public:
         inputName_ = std::move(name);
         inputLine_ = line;
     }
+
+    // The file-type registration being collected (`register`, `regext`).
+    Registration& registration() { return *registration_; }
+    // Writes a registration that is still open (the end of a script or of
+    // the command line); a failure is reported like a statement's error.
+    void finishRegistration();
 
     bool autoPop() const { return fAutoPop; }
     bool locked() const { return fLocked; }
@@ -93,6 +100,7 @@ private:
     std::vector<std::unique_ptr<CodeFrame>> frames_;
     std::size_t depth_ = 0;
     std::unordered_map<std::string, Handler> directives_;
+    std::unique_ptr<Registration> registration_;
     std::string fPending;
     std::string fLastDirective;
     bool fAutoPop = false;

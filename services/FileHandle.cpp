@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "services/ConsoleSink.h"
 #include "services/DirectorySearch.h"
+#include "services/RegistryStore.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 
@@ -903,5 +904,44 @@ std::string FileHandle::dosWord(const std::string& word, std::string& argument) 
     }
     return "";
 }
+
+} // namespace kestrel
+
+namespace kestrel {
+
+RegistryStore& FileHandle::registry() {
+    if (!registry_) registry_ = std::make_unique<RegistryStore>(platform_, platform_.registryFile());
+    return *registry_;
+}
+
+bool FileHandle::CreateNewKey(const std::string& path, const std::string& value) {
+    return registry().CreateNewKey(path, value);
+}
+
+std::string FileHandle::GetKeyValue(const std::string& path, const std::string& valuename) {
+    return registry().GetKeyValue(path, valuename).value_or(std::string());
+}
+
+bool FileHandle::SetKeyValue(const std::string& path, const std::string& valuename, const std::string& value,
+                             int type) {
+    return registry().SetKeyValue(path, valuename, value, type);
+}
+
+bool FileHandle::DeleteRegKey(const std::string& path) { return registry().DeleteRegKey(path); }
+
+namespace {
+
+std::string nulList(const std::optional<std::vector<std::string>>& names) {
+    std::string out;
+    if (names)
+        for (const auto& name : *names) out += name + '\0';
+    return out;
+}
+
+} // namespace
+
+std::string FileHandle::EnumRegKeys(const std::string& path) { return nulList(registry().EnumRegKeys(path)); }
+
+std::string FileHandle::EnumRegValues(const std::string& path) { return nulList(registry().EnumRegValues(path)); }
 
 } // namespace kestrel

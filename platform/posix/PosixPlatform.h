@@ -38,11 +38,14 @@
 //   In batch mode they start nothing and return "not started in batch mode: "
 //   + target.
 // - separator() is '/'.
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/InstanceChannel.h"
 #include "platform/Platform.h"
 
 namespace kestrel {
@@ -71,6 +74,24 @@ public:
     std::string openTextEditor(const std::string& file) override;
 
     bool interactive() const override;
+
+    // The registry store is $KESTREL_REGISTRY, else
+    // $XDG_CONFIG_HOME/kestrel/registry.reg (default ~/.config); locks are
+    // flock()s on a lock file beside it. The desktop learns the file types
+    // through freedesktop files (DesktopFiles).
+    std::string executablePath() override;
+    std::string registryFile() override;
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    std::string textEditorProgram() override { return "xdg-open"; }
+    std::vector<std::string> publishFileTypes(const FileTypeSet& types) override;
+    std::vector<std::string> withdrawFileTypes(const std::string& codeset) override;
+
+    // A Unix-domain socket per user and program (PosixInstanceChannel).
+    std::unique_ptr<InstanceChannel> instanceChannel(const std::string& program) override;
+    // With a channel set, readline runs from its callback interface so that
+    // forwarded lines are taken while the prompt waits; a half-typed line is
+    // put back after a forwarded one ran.
+    std::optional<ConsoleInput> readConsoleInput(const std::string& prompt) override;
 
     // The console: readline with history on a terminal, plain lines
     // otherwise; console text is escaped when stdout is a terminal.
@@ -105,6 +126,9 @@ private:
     std::string spawn(const std::vector<std::string>& args, const std::string& target);
     void reapChildren();
 
+    std::optional<ConsoleInput> takeForwarded();
+    std::deque<InstanceChannel::Message> forwarded_;  // taken, not yet run
+    std::string stashedLine_;  // half-typed console text kept across a forwarded line
     std::vector<int> children_;  // started programs not yet reaped
     // Whether standard output is a terminal, asked once: the console writes
     // every log line through it.

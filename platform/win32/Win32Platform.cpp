@@ -430,3 +430,32 @@ std::string Win32Platform::openTextEditor(const std::string& file) {
 }
 
 } // namespace kestrel
+
+namespace kestrel {
+
+namespace {
+
+class Win32FileLock : public FileLock {
+public:
+    explicit Win32FileLock(HANDLE file) : file_(file) {}
+    ~Win32FileLock() override { CloseHandle(file_); }
+
+private:
+    HANDLE file_;
+};
+
+} // namespace
+
+std::unique_ptr<FileLock> Win32Platform::lockFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    OVERLAPPED whole{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    return std::make_unique<Win32FileLock>(file);
+}
+
+} // namespace kestrel

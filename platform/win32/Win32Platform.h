@@ -53,6 +53,9 @@ public:
     // The console is a character device (a console window), not a file or pipe.
     bool consoleIsTerminal() override;
 
+    // LockFileEx on the whole file; released when the handle closes.
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.
     static std::string quoteArgument(const std::string& argument);

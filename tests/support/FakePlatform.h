@@ -24,6 +24,8 @@ public:
     std::deque<std::string> fileAnswers;     // default: cancelled
     std::vector<std::string> opened;         // shellOpen / editor targets
     std::string logDir;                      // "" = no log file
+    std::string registryPath;                // "" = no registry store
+    std::string executable;                  // executablePath()
 
     void messageBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + "|" + text);
@@ -55,6 +57,10 @@ public:
         return answer;
     }
     std::string programDirectory() override { return home_; }
+    std::string executablePath() override { return executable; }
+    std::string registryFile() override { return registryPath; }
+    // One thread at a time in the tests that use it: the lock only has to exist.
+    std::unique_ptr<FileLock> lockFile(const std::string&) override { return std::make_unique<FileLock>(); }
     std::string logDirectory() override { return logDir; }
     std::string resolveExisting(const std::string& name) override {
         std::string native = nativePath(name);
