@@ -8,8 +8,12 @@
 #include "engine/Decompiler.h"
 #include "engine/DefinitionDirectives.h"
 #include "engine/EngineDirectives.h"
+#include "engine/ImageDirectives.h"
+#include "engine/LineImages.h"
 #include "engine/Shared.h"
+#include "platform/Platform.h"
 #include "services/FileHandle.h"
+#include "services/ImageWorkingCopy.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -22,11 +26,12 @@ int Control::Call::count() const { return words.count(); }
 
 const std::string& Control::Call::arg(int index) const { return words.values(index); }
 
-Control::Control(Shared& shared) : shared_(shared) {
+Control::Control(Shared& shared) : shared_(shared), lineImages_(std::make_unique<LineImages>(shared.platform)) {
     setAutobank(true);
     EngineDirectives::install(*this, directives_);
     DefinitionDirectives::install(*this, directives_);
     Decompiler::install(*this, directives_);
+    ImageDirectives::install(*this, directives_);
 }
 
 Control::~Control() = default;
@@ -105,13 +110,24 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
+// A top-level line left by an exception (a critical error, `exit`) changes
+// no image; a line that ends normally has already finished its images.
+struct LineGuard {
+    LineImages* images;
+    ~LineGuard() {
+        if (images) images->abandon();
+    }
+};
+
 } // namespace
 
 void Control::KaCode(std::string line) { codeLine(line); }
 
 void Control::codeLine(std::string& line) {
+    const bool topLevel = depth_ == 0;
     CodeFrame& frame = enterFrame();
     DepthGuard leave{depth_};
+    LineGuard images{topLevel ? lineImages_.get() : nullptr};
     SmartString& pieces = frame.pieces;
     if (!fBlockComment) {
         trimFresh(pieces, line);
@@ -145,6 +161,23 @@ void Control::codeLine(std::string& line) {
     const uint8_t home = buffers.lastbuffer;
     buffers.setInbuffer(home);
     buffers.lastbuffer = home;
+    if (topLevel) finishLine();
+}
+
+void Control::finishLine() {
+    if (lineImages_->empty()) return;
+    const LineImages::Outcome outcome = lineImages_->finish();
+    for (const std::string& image : outcome.kept)
+        shared_.gFiles->echo("'" + image + "' left unchanged: a burn of this line failed");
+    for (const std::string& problem : outcome.problems) reportError(problem);
+}
+
+std::string Control::imageForReading(const std::string& name) {
+    if (lineImages_->empty()) return name;
+    const std::string existing = shared_.platform.resolveExisting(name);
+    if (existing.empty()) return name;
+    const std::string copy = lineImages_->workingCopyOf(existing);
+    return copy.empty() ? name : copy;
 }
 
 void Control::runPiece(SmartString& piece, std::string& line) {

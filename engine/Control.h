@@ -12,6 +12,7 @@
 
 namespace kestrel {
 
+class LineImages;
 class Shared;
 class SmartString;
 
@@ -47,6 +48,12 @@ public:
         inputLine_ = line;
     }
 
+    // The images burned during the current top-level line.
+    LineImages& lineImages() { return *lineImages_; }
+    // The name to read an image by: its working copy while the current line
+    // burns it, else the name itself.
+    std::string imageForReading(const std::string& name);
+
     bool autoPop() const { return fAutoPop; }
     bool locked() const { return fLocked; }
     const std::string& codeset() const { return fCodeset; }
@@ -67,6 +74,7 @@ private:
     friend class EngineDirectives;
     friend class DefinitionDirectives;
     friend class Decompiler;
+    friend class ImageDirectives;
 
     void kaRunFile();
     // KaCode on a line the caller owns; the line is trimmed in place.
@@ -81,6 +89,9 @@ private:
     // Opens a script for input and runs it at once; false when it could not be opened.
     bool runScript(std::string name);
     int lineNumber() const;
+    // The end of a top-level line: its burned images are replaced (or, after
+    // a failed burn, left as they were).
+    void finishLine();
 
     // The tokenizers of one KaCode call, kept between lines so that their
     // strings keep their storage. KaCode runs nested (a script line may run a
@@ -92,6 +103,7 @@ private:
     std::vector<std::unique_ptr<CodeFrame>> frames_;
     std::size_t depth_ = 0;
     std::unordered_map<std::string, Handler> directives_;
+    std::unique_ptr<LineImages> lineImages_;
     std::string fPending;
     std::string fLastDirective;
     bool fAutoPop = false;

@@ -2,10 +2,13 @@
 // Everything the core asks of the operating system beyond standard C++:
 // dialogs, names, the shell. The core sees only this interface; posix/ and
 // win32/ implement it, tests use a fake.
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/FileLock.h"
 
 namespace kestrel {
 
@@ -52,6 +55,19 @@ public:
     virtual std::string shortName(const std::string& path) = 0;
     // Path separator used when joining names ("\\" or "/").
     virtual char separator() const = 0;
+
+    // --- replacing files -------------------------------------------------
+    // Locks an existing file against other burns of it; nullptr when another
+    // holds it. FileError when it cannot be opened.
+    virtual std::unique_ptr<FileLock> lockFile(const std::string& path) = 0;
+    // Creates `copy` holding the bytes and permissions of `original`. The
+    // name must be new: when a file or link of that name exists, nothing is
+    // touched and the result is false. FileError for any other failure, with
+    // no partial copy left behind.
+    virtual bool copyToNewFile(const std::string& original, const std::string& copy) = 0;
+    // Puts `source` in place of `target` in one step, once the bytes of
+    // `source` are on the disk. FileError when it cannot.
+    virtual void replaceFile(const std::string& source, const std::string& target) = 0;
 
     // --- shell ---------------------------------------------------------
     // Open a document with its associated program (argument vector, never a

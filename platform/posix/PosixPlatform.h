@@ -32,6 +32,7 @@
 //   In batch mode they start nothing and return "not started in batch mode: "
 //   + target.
 // - separator() is '/'.
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ public:
 
     std::string shellOpen(const std::string& target) override;
     std::string openTextEditor(const std::string& file) override;
+
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    bool copyToNewFile(const std::string& original, const std::string& copy) override;
+    void replaceFile(const std::string& source, const std::string& target) override;
 
     bool interactive() const override;
 

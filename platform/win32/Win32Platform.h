@@ -20,6 +20,7 @@
 //   vector (never through cmd.exe) from the system folder by full path, so a
 //   notepad.exe lying in the current folder is never picked up.
 // windows.h stays inside this folder: the header declares no Windows types.
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -48,6 +49,10 @@ public:
 
     std::string shellOpen(const std::string& target) override;
     std::string openTextEditor(const std::string& file) override;
+
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    bool copyToNewFile(const std::string& original, const std::string& copy) override;
+    void replaceFile(const std::string& source, const std::string& target) override;
 
     bool interactive() const override { return !batch_; }
 
