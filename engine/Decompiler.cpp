@@ -225,13 +225,17 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
         std::string hex = offsetText;
         for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
-        std::string name = engine.imageForReading(call.arg(1));
+        // While this line burns the image, its working copy holds the bytes;
+        // the script is still named after the image.
+        const std::string copy = engine.imageForReading(call.arg(1));
+        const bool burning = copy != call.arg(1);
+        std::string name = copy;
         const int depth = files().fileno();
         if (files().OpenFile(name, "read").empty()) {
             engine.reportError("cannot open image '" + call.arg(1) + "'");
             return;
         }
-        files().setFilename("fullpath", name);
+        files().setFilename("fullpath", burning ? shared.platform.resolveExisting(call.arg(1)) : name);
         const int32_t offset = numeric::toInt32(numeric::read(hex));
         try {
             kascriptraw(engine, offset, numeric::toInt16(numeric::read(modeText)));
