@@ -5,11 +5,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 
 #include "platform/posix/PosixPlatform.h"
+#include "support/ScratchFolder.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -19,24 +17,12 @@ namespace fs = std::filesystem;
 
 class PosixFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device seed;
-        root_ = fs::temp_directory_path() / ("kestrel-files-" + std::to_string(seed()) + std::to_string(seed()));
-        fs::create_directories(root_);
-        spit("image.bin", "IMAGE");
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    std::string at(const std::string& name) const { return (root_ / name).string(); }
-    void spit(const std::string& name, const std::string& bytes) { std::ofstream(root_ / name, std::ios::binary) << bytes; }
-    std::string slurp(const std::string& name) const {
-        std::ifstream in(root_ / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void SetUp() override { scratch_.spit("image.bin", "IMAGE"); }
+    std::string at(const std::string& name) const { return scratch_.at(name); }
+    void spit(const std::string& name, const std::string& bytes) { scratch_.spit(name, bytes); }
+    std::string slurp(const std::string& name) const { return scratch_.slurp(name); }
 
-    fs::path root_;
+    test::ScratchFolder scratch_{"kestrel-files-"};
     PosixPlatform platform_;
 };
 

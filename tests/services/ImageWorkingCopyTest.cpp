@@ -4,11 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 
 #include "services/ImageWorkingCopy.h"
 #include "support/FakePlatform.h"
+#include "support/ScratchFolder.h"
 #include "text/KestrelError.h"
 
 namespace kestrel::test {
@@ -19,23 +18,15 @@ namespace fs = std::filesystem;
 class WorkingCopy : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::random_device seed;
-        root_ = fs::temp_directory_path() / ("kestrel-copy-" + std::to_string(seed()) + std::to_string(seed()));
         fs::create_directories(root_ / "real");
         spit("real/image.bin", "OLD");
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    std::string at(const std::string& name) const { return (root_ / name).string(); }
-    void spit(const std::string& name, const std::string& bytes) { std::ofstream(root_ / name, std::ios::binary) << bytes; }
-    std::string slurp(const std::string& name) const {
-        std::ifstream in(root_ / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string at(const std::string& name) const { return scratch_.at(name); }
+    void spit(const std::string& name, const std::string& bytes) { scratch_.spit(name, bytes); }
+    std::string slurp(const std::string& name) const { return scratch_.slurp(name); }
 
-    fs::path root_;
+    ScratchFolder scratch_{"kestrel-copy-"};
+    const fs::path& root_ = scratch_.root();
     FakePlatform platform_;
 };
 
