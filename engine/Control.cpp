@@ -149,11 +149,22 @@ void Control::codeLine(std::string& line) {
     // The first piece was trimmed with the whole line; later ones are trimmed
     // on their own so that each has its own prefix and comment.
     const int count = pieces.count();
-    runPiece(pieces, line);
-    for (int i = 1; i <= count; ++i) {
-        frame.next = pieces.values(i);
-        trimFresh(frame.piece, frame.next);
-        runPiece(frame.piece, line);
+    try {
+        runPiece(pieces, line);
+        for (int i = 1; i <= count; ++i) {
+            frame.next = pieces.values(i);
+            trimFresh(frame.piece, frame.next);
+            runPiece(frame.piece, line);
+        }
+    } catch (const ProgramExit& exit) {
+        // `exit` ends the line as its end would, burns included; after a
+        // critical error (status 2) every image keeps its old bytes.
+        if (topLevel && exit.status != 2) {
+            const int before = errors_;
+            finishLine();
+            if (errors_ > before && exit.status == 0) throw ProgramExit{1};
+        }
+        throw;
     }
     // Every code line returns to the home buffer. A statement may have
     // replaced the buffer set (`boot`, `kableewy`): fetch it now.

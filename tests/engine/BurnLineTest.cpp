@@ -134,6 +134,17 @@ TEST_F(BurnLine, CriticalErrorMidLineLeavesTheImageAsItWas) {
     EXPECT_EQ(filesStartingWith("img.bin."), 0);
 }
 
+TEST_F(BurnLine, ExitEndsTheLineWithItsBurns) {
+    try {
+        run("#org 0x4;#41;#kapop img.bin;#exit");
+        ADD_FAILURE() << "exit did not end the program";
+    } catch (const ProgramExit& exit) {
+        EXPECT_EQ(exit.status, 0);
+    }
+    EXPECT_EQ(image(), blank.substr(0, 4) + "\x41" + blank.substr(5));
+    EXPECT_EQ(filesStartingWith("img.bin."), 0);
+}
+
 TEST_F(BurnLine, FloatingPointerWithoutAnAnswerEndsWithTheCriticalBox) {
     buffers().setBuffer(0, std::string(8, '\0'));
     run("#org 0x4;#41");
