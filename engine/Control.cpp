@@ -180,7 +180,7 @@ void Control::runStatement(SmartString& piece, std::string& line) {
         }
         return;
     case '\'':
-        // The comment text itself (the literal reading would echo an always-empty value).
+        // Echoes the text after the mark; an empty comment echoes one space.
         if (fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
         return;
     case '=':
