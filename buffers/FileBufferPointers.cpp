@@ -93,7 +93,7 @@ void FileBuffer::pointerpop(int32_t n) {
             // Nobody answered (cancel, or a run without a user): the address
             // cannot be had, so the burn cannot go on.
             if (!answer) files_.critical("Floating Pointers Must Be Pushed");
-            replaceAll(*answer, "0x", "&h");
+            textkit::replaceAll(*answer, "0x", "&h");
             target = numberText(readOrZero(*answer));
         }
     } else {

@@ -13,20 +13,13 @@
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
 namespace {
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(from, start)) != std::string::npos; start = at + from.size())
-        out.append(text, start, at - start).append(to);
-    out.append(text, start, std::string::npos);
-    text = std::move(out);
-}
+using textkit::replaceAll;
 
 // The bytes the finish marker encodes to ("" when no finish marker is set).
 std::string finishCode(wren::IHandleLetters& letters) {
@@ -224,7 +217,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         if (call.count() < 3)
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
         std::string hex = offsetText;
-        for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
+        replaceAll(hex, "0x", "&h");
         std::string name = call.arg(1);
         const int depth = files().fileno();
         if (files().OpenFile(name, "read").empty()) {
