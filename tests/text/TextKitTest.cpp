@@ -88,30 +88,28 @@ TEST(TextKitCase, FoldedMapFindsAnyCase) {
 }
 
 TEST(TextKitReplace, EveryOccurrenceOnceLeftToRight) {
-    std::string text = "a; b; c";
-    replaceAll(text, "; ", "\r\n");
-    EXPECT_EQ(text, "a\r\nb\r\nc");
-
-    // Replacements are not searched again, so a growing one ends.
-    text = "#1 #2";
-    replaceAll(text, "#", "&h#");
-    EXPECT_EQ(text, "&h#1 &h#2");
-    text = "aaaa";
-    replaceAll(text, "aa", "a");
-    EXPECT_EQ(text, "aa");
-
-    // Overlapping candidates: the leftmost wins.
-    text = "0x0x0";
-    replaceAll(text, "x0", "!");
-    EXPECT_EQ(text, "0!!");
-
-    text = "&h1F";
-    replaceAll(text, "", "x");
-    EXPECT_EQ(text, "&h1F");
-    replaceAll(text, "0x", "&h");
-    EXPECT_EQ(text, "&h1F");
-    replaceAll(text, "&h1F", "");
-    EXPECT_EQ(text, "");
+    const struct {
+        const char* text;
+        const char* from;
+        const char* to;
+        const char* expected;
+    } cases[] = {
+        {"a; b; c", "; ", "\r\n", "a\r\nb\r\nc"},
+        // A replacement is not searched again, so a growing one ends.
+        {"#1 #2", "#", "&h#", "&h#1 &h#2"},
+        {"aaaa", "aa", "a", "aa"},
+        // Of overlapping candidates the leftmost wins.
+        {"0x0x0", "x0", "!", "0!!"},
+        {"&h1F", "", "x", "&h1F"},
+        {"&h1F", "0x", "&h", "&h1F"},
+        {"&h1F", "&h1F", "", ""},
+        {"", "a", "b", ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        replaceAll(text, c.from, c.to);
+        EXPECT_EQ(text, c.expected) << '"' << c.text << "\" \"" << c.from << '"';
+    }
 }
 
 }  // namespace
