@@ -64,9 +64,7 @@ bool plainList(const std::string& list) {
 
 // The tokenizer lower-cases every piece but the last, unless it is one character.
 void lowerPiece(std::string& piece) {
-    if (piece.size() < 2) return;
-    for (char& c : piece)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    if (piece.size() >= 2) textkit::lowerInPlace(piece);
 }
 
 } // namespace
@@ -99,15 +97,6 @@ std::vector<std::string> FileBuffer::splitList(const std::string& list) {
         }
         for (int i = 0; i < last; ++i) items.push_back(pieces.values(i));
         rest = pieces.values(last);
-    }
-}
-
-void FileBuffer::replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    if (from.empty()) return;
-    std::string::size_type at = 0;
-    while ((at = text.find(from, at)) != std::string::npos) {
-        text.replace(at, from.size(), to);
-        at += to.size();
     }
 }
 

@@ -19,6 +19,7 @@
 #include "buffers/BurnPlan.h"
 #include "buffers/OffsetList.h"
 #include "buffers/fOffsett.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -157,7 +158,6 @@ private:
     // Splits a comma list with the tokenizer's rules, without its limit of
     // sixteen pieces.
     static std::vector<std::string> splitList(const std::string& list);
-    static void replaceAll(std::string& text, const std::string& from, const std::string& to);
     static void appendDecimal(std::string& text, int64_t value);
 
     // Records of one pointer list, checked, not yet added (keyed by Offset).
@@ -191,7 +191,7 @@ private:
     std::array<OffsetList, kDataBuffers> labels_;
     OffsetList pointers_;
     // Label name (any case) -> pushed address.
-    std::unordered_map<std::string, int32_t, OffsetList::FoldedHash, OffsetList::FoldedEqual> pushed_;
+    std::unordered_map<std::string, int32_t, textkit::FoldedHash, textkit::FoldedEqual> pushed_;
     std::shared_ptr<fOffsett> current_;
     // Reused for log lines and lower-cased names, so that a record costs no
     // allocation for them.

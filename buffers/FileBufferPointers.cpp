@@ -10,6 +10,7 @@
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/SmartNum.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -74,7 +75,7 @@ FileBuffer::PointerResolver FileBuffer::askingResolver(Platform& platform) {
                 platform.inputBox("Enter offset for " + target + ":", "Floating Pointer must be pushed");
             // Nobody answered (cancel, or a run without a user): no address.
             if (!answer) return std::nullopt;
-            replaceAll(*answer, "0x", "&h");
+            textkit::replaceAll(*answer, "0x", "&h");
             const double address = readOrZero(*answer);
             if (address != 0) return address;
         }

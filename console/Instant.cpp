@@ -7,7 +7,7 @@
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -80,7 +80,7 @@ bool Instant::runCommand(Shared& shared, const std::string& line) {
     std::string word = line;
     while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.pop_back();
     while (!word.empty() && (word.front() == ' ' || word.front() == '\t')) word.erase(0, 1);
-    const std::string command = numeric::lower(word);
+    const std::string command = textkit::lower(word);
     if (command == "!exit" || command == "!quit") return false;
     if (command == "!database") {
         menuDatabase(shared);

@@ -1,7 +1,5 @@
 #include "engine/Control.h"
 
-#include <cctype>
-
 #include "buffers/FileBuffer.h"
 #include "buffers/Record.h"
 #include "commands/CmdList.h"
@@ -17,9 +15,9 @@
 #include "services/ImageWorkingCopy.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
 #include "text/SmartNum.h"
 #include "text/SmartString.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -242,7 +240,7 @@ void Control::runStatement(SmartString& piece, std::string& line) {
         }
         return;
     case '\'':
-        // The comment text itself (the literal reading would echo an always-empty value).
+        // Echoes the text after the mark; an empty comment echoes one space.
         if (fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
         return;
     case '=':
@@ -331,7 +329,7 @@ void Control::ProcessDirective(std::string line, const std::string& comment) {
     files.ShrinkName(line);
     SmartString words;
     words.kaSplit(line, " ");
-    const std::string keyword = numeric::lower(words.values(0));
+    const std::string keyword = textkit::lower(words.values(0));
     if ((fLastDirective == "alias" || fLastDirective == "addcmmd") && keyword != "addparm") commitDefinition();
     if (fLastDirective == "register" && keyword != "regext") finishRegistration();
     Call call{words, line, comment};
@@ -344,13 +342,6 @@ void Control::ProcessDirective(std::string line, const std::string& comment) {
 
 namespace {
 
-bool isHexDigits(const std::string& word) {
-    if (word.empty()) return false;
-    for (char c : word)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
 // One raw word as bytes: hexadecimal words ("&h" or bare digits in the first
 // word) fill as many bytes as their digits need, decimal words one byte.
 std::string rawWord(std::string word, bool hexadecimal) {
@@ -359,7 +350,7 @@ std::string rawWord(std::string word, bool hexadecimal) {
         hexadecimal = true;
     }
     if (!hexadecimal) return SmartNum::numberpush(word, 0);
-    if (!isHexDigits(word)) throw TypeMismatchError("'" + word + "' is not hexadecimal raw data");
+    if (!textkit::isHexText(word)) throw TypeMismatchError("'" + word + "' is not hexadecimal raw data");
     int code = word.size() <= 2 ? 0 : word.size() <= 4 ? -1 : word.size() <= 8 ? -2 : 1;
     if (code == 1) throw OverflowError("raw word '" + word + "' is longer than 8 digits");
     return SmartNum::numberpush("&h" + word, code);
@@ -372,12 +363,12 @@ void Control::rawData(Call& call) {
     FileBuffer& buffers = *shared_.gBuffers;
     const std::string& keyword = call.arg(0);
     const unsigned char first = keyword.empty() ? 0 : static_cast<unsigned char>(keyword[0]);
-    if (first > 64 && !isHexDigits(keyword)) {
+    if (first > 64 && !textkit::isHexText(keyword)) {
         files.echo(std::to_string(lineNumber()) + ": RAW DATA - " + call.line);
         std::string data = call.line;
         std::string extra;
         shared_.gRecord->Draw(data, extra);
-        const std::string kind = numeric::lower(keyword);
+        const std::string kind = textkit::lower(keyword);
         if (kind != "move" && kind != "binary" && kind != "raw") {
             // The record encoder logged "not implimented"; the directive's own text is no data.
             reportError("unknown directive '" + keyword + "'");

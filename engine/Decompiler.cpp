@@ -15,20 +15,13 @@
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/ScriptWord.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
 namespace {
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(from, start)) != std::string::npos; start = at + from.size())
-        out.append(text, start, at - start).append(to);
-    out.append(text, start, std::string::npos);
-    text = std::move(out);
-}
+using textkit::replaceAll;
 
 // Refuses a buffer set whose label or pointer names a script cannot hold:
 // written into "#ORG" lines and command lines, such a name could end the line
@@ -243,7 +236,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         if (call.count() < 3)
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
         std::string hex = offsetText;
-        for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
+        replaceAll(hex, "0x", "&h");
         // While this line burns the image, its working copy holds the bytes;
         // the script is still named after the image.
         const std::string copy = engine.imageForReading(call.arg(1));

@@ -9,6 +9,7 @@
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -58,7 +59,7 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
     };
     table["boot"] = [&engine, &shared, files, loadCodeset](Control::Call& call) {
         const std::string folder = call.arg(1);
-        if (call.count() < 1 || folder.empty() || numeric::equalsIgnoreCase(folder, engine.fCodeset)) return;
+        if (call.count() < 1 || folder.empty() || textkit::equalsIgnoreCase(folder, engine.fCodeset)) return;
         shared.replaceCodeset(true);
         loadCodeset(folder);
         files().cls();

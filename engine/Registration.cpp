@@ -8,7 +8,7 @@
 #include "services/FileHandle.h"
 #include "services/RegistryStore.h"
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -87,7 +87,7 @@ void Registration::addExtension(const std::string& extension, const std::string&
                         return plainWordChar(c) && c != '.';
                     });
     if (!ok) throw FormatError("extension '" + extension + "' refused: an extension is a dot and a word (\".ksc\")");
-    const std::string kind = numeric::lower(kindWord);
+    const std::string kind = textkit::lower(kindWord);
     Kind value = kind == "source" ? kSource : kind == "script" ? kScript : kind == "header" ? kHeader
                  : kind == "buffer" ? kBuffer : kNone;
     if (value == kNone)
@@ -298,18 +298,18 @@ FileTypeSet Registration::fileTypes(const std::string& codeset) {
             const std::string shell = "HKCR\\" + className + "\\shell";
             for (const auto& verb : store.EnumRegKeys(shell).value_or(std::vector<std::string>{})) {
                 const std::string command = store.GetKeyValue(shell + "\\" + verb + "\\command", "").value_or("");
-                if (numeric::equalsIgnoreCase(verb, "open")) {
+                if (textkit::equalsIgnoreCase(verb, "open")) {
                     if (kind == 4 && !command.empty()) type->opener = desktopArguments(command);
                     continue;
                 }
                 if (command.rfind(program, 0) != 0 || command.find(boots) == std::string::npos) continue;
                 std::string caption = store.GetKeyValue(shell + "\\" + verb, "").value_or(verb);
-                if (numeric::lower(caption).find(numeric::lower(description)) == std::string::npos)
+                if (textkit::lower(caption).find(textkit::lower(description)) == std::string::npos)
                     caption += " (" + description + ")";
                 type->verbs.push_back(FileTypeSet::Verb{verb, caption, desktopArguments(command)});
             }
         }
-        type->globs.push_back("*" + numeric::lower(extension));
+        type->globs.push_back("*" + textkit::lower(extension));
     }
     return set;
 }
@@ -324,7 +324,7 @@ bool Registration::unregister(const std::string& codeset) {
     const std::string D = store.GetKeyValue(recordKey, "").value_or(codeset);
     const std::string root = "HKCR\\";
     auto pointsTo = [&](const std::string& extension, const std::string& className) {
-        return numeric::equalsIgnoreCase(store.GetKeyValue(root + extension, "").value_or(""), className);
+        return textkit::equalsIgnoreCase(store.GetKeyValue(root + extension, "").value_or(""), className);
     };
     for (const auto& extension : *extensions) {
         if (extension.empty()) continue;

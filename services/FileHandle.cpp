@@ -11,6 +11,7 @@
 #include "services/RegistryStore.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -53,7 +54,7 @@ constexpr NamePartName kNameParts[] = {
 };
 
 NamePart parsePart(const std::string& kind) {
-    std::string word = numeric::lower(kind);
+    std::string word = textkit::lower(kind);
     for (const auto& entry : kNameParts)
         if (word == entry.name) return entry.part;
     return NamePart::none;
@@ -98,7 +99,7 @@ std::string timeText(const char* format, const std::tm& when) {
 }
 
 bool startsWithOld(const std::string& mode) {
-    return mode.size() >= 4 && numeric::equalsIgnoreCase(std::string_view(mode).substr(0, 4), "old:");
+    return mode.size() >= 4 && textkit::equalsIgnoreCase(std::string_view(mode).substr(0, 4), "old:");
 }
 
 } // namespace
@@ -346,7 +347,7 @@ std::string FileHandle::OpenFile(std::string& name, const std::string& mode, boo
         echo("Too many open files, not opened: " + name);
         return "";
     }
-    std::string lowered = numeric::lower(mode);
+    std::string lowered = textkit::lower(mode);
     if (!name.empty()) {
         if (lowered == "output" || lowered == "write" || lowered == "old:output" || lowered == "old:write") {
             if (exist(name, true, confirm)) return "";
@@ -459,7 +460,7 @@ FileHandle::DataKind FileHandle::dataKind(std::string_view kind, std::string& ar
     if (colon == std::string_view::npos) argument.clear();
     else argument.assign(kind.substr(colon + 1));
     for (const auto& entry : kDataKinds)
-        if (numeric::equalsIgnoreCase(word, entry.name)) return entry.kind;
+        if (textkit::equalsIgnoreCase(word, entry.name)) return entry.kind;
     return DataKind::other;
 }
 
@@ -793,7 +794,7 @@ bool FileHandle::exist(std::string& name, bool ask, bool confirm) {
 std::string FileHandle::getfile(const std::string& mode) {
     bool shortResult = startsWithOld(mode);
     std::string rest = shortResult ? mode.substr(4) : mode;
-    std::string lowered = numeric::lower(rest);
+    std::string lowered = textkit::lower(rest);
 
     FileDialogRequest request;
     if (lowered == "input" || lowered == "read" || lowered == "open") {
@@ -827,7 +828,7 @@ std::string FileHandle::getfile(const std::string& mode) {
 
 std::string FileHandle::shortenname(const std::string& path) {
     if (path.empty()) return "";
-    return numeric::lower(platform_.shortName(path));
+    return textkit::lower(platform_.shortName(path));
 }
 
 void FileHandle::ShrinkName(std::string& text) {
@@ -855,7 +856,7 @@ void FileHandle::ShrinkName(std::string& text) {
 
 std::string FileHandle::Dos(const std::string& word, std::string& argument) {
     try {
-        return dosWord(numeric::lower(word), argument);
+        return dosWord(textkit::lower(word), argument);
     } catch (const std::exception&) {
         return kInvalidPath;
     }

@@ -1,7 +1,6 @@
 #include "services/RegistryStore.h"
 
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "platform/Platform.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -31,7 +31,7 @@ constexpr std::array<RootName, 4> kRoots{{{"HKEY_CLASSES_ROOT", "HKCR"},
 
 int rootIndex(std::string_view name) {
     for (std::size_t i = 0; i < kRoots.size(); ++i)
-        if (numeric::equalsIgnoreCase(name, kRoots[i].longName) || numeric::equalsIgnoreCase(name, kRoots[i].shortName))
+        if (textkit::equalsIgnoreCase(name, kRoots[i].longName) || textkit::equalsIgnoreCase(name, kRoots[i].shortName))
             return static_cast<int>(i);
     return -1;
 }
@@ -68,7 +68,7 @@ struct RegistryStore::Key {
 
     Key* find(const std::string& child) {
         for (auto& key : subkeys)
-            if (numeric::equalsIgnoreCase(key->name, child)) return key.get();
+            if (textkit::equalsIgnoreCase(key->name, child)) return key.get();
         return nullptr;
     }
     Key& child(const std::string& name) {
@@ -79,7 +79,7 @@ struct RegistryStore::Key {
     }
     Value* value(const std::string& valueName) {
         for (auto& entry : values)
-            if (numeric::equalsIgnoreCase(entry.name, valueName)) return &entry;
+            if (textkit::equalsIgnoreCase(entry.name, valueName)) return &entry;
         return nullptr;
     }
     Value& setValue(const std::string& valueName) {
@@ -156,10 +156,8 @@ std::optional<std::string> RegistryStore::unescape(const std::string& text) {
         case 'r': out += '\r'; break;
         case 'x': {
             const std::string digits = text.substr(i + 1, 2);
-            if (digits.size() != 2 || !std::isxdigit(static_cast<unsigned char>(digits[0])) ||
-                !std::isxdigit(static_cast<unsigned char>(digits[1])))
-                return std::nullopt;
-            out += static_cast<char>(std::stoi(digits, nullptr, 16));
+            if (digits.size() != 2 || !textkit::isHexText(digits)) return std::nullopt;
+            out += static_cast<char>(textkit::hexDigit(digits[0]) * 16 + textkit::hexDigit(digits[1]));
             i += 2;
             break;
         }
@@ -253,7 +251,7 @@ bool RegistryStore::load(Tree& tree) {
             value.type = 1;
             value.text = *text;
         } else if (data.rfind("dword:", 0) == 0 && data.size() > 6 && data.size() <= 14 &&
-                   data.find_first_not_of("0123456789abcdefABCDEF", 6) == std::string::npos) {
+                   textkit::isHexText(std::string_view(data).substr(6))) {
             value.type = 4;
             value.number = static_cast<uint32_t>(std::stoul(data.substr(6), nullptr, 16));
         } else {
@@ -402,7 +400,7 @@ bool RegistryStore::DeleteRegKey(const std::string& path) {
         if (!parent || !parent->find(last)) return fail("no key " + path);
         auto& list = parent->subkeys;
         for (auto it = list.begin(); it != list.end(); ++it)
-            if (numeric::equalsIgnoreCase((*it)->name, last)) {
+            if (textkit::equalsIgnoreCase((*it)->name, last)) {
                 list.erase(it);
                 break;
             }

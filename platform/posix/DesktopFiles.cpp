@@ -15,7 +15,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 extern char** environ;
 
@@ -138,11 +138,11 @@ DesktopFiles DesktopFiles::fromEnvironment() {
 std::string DesktopFiles::mimeType(const std::string& codeset, FileTypeSet::Kind kind) {
     if (kind == FileTypeSet::Kind::buffer) return "application/x-kestrel-buffer";
     const std::string family = kind == FileTypeSet::Kind::source ? "application" : "text";
-    return family + "/x-kestrel-" + numeric::lower(codeset) + "-" + kindWord(kind);
+    return family + "/x-kestrel-" + textkit::lower(codeset) + "-" + kindWord(kind);
 }
 
 std::string DesktopFiles::packagePath(const std::string& codeset) const {
-    return dataHome_ + "/mime/packages/kestrel-" + numeric::lower(codeset) + ".xml";
+    return dataHome_ + "/mime/packages/kestrel-" + textkit::lower(codeset) + ".xml";
 }
 
 std::string DesktopFiles::desktopPath(const std::string& name) const { return dataHome_ + "/applications/" + name; }
@@ -150,9 +150,9 @@ std::string DesktopFiles::desktopPath(const std::string& name) const { return da
 std::string DesktopFiles::mimeappsPath() const { return configHome_ + "/mimeapps.list"; }
 
 std::string DesktopFiles::verbDesktopName(const std::string& codeset, const std::string& verb) {
-    std::string name = "kestrel-" + numeric::lower(codeset) + "-";
+    std::string name = "kestrel-" + textkit::lower(codeset) + "-";
     // Desktop file ids allow letters, digits, "-" and "_" (a "." would read as a path).
-    for (char c : numeric::lower(verb)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    for (char c : textkit::lower(verb)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return name + ".desktop";
 }
 
@@ -228,7 +228,7 @@ std::vector<std::string> DesktopFiles::publish(const FileTypeSet& types) {
             defaults.emplace_back(mime, kOpenerDesktop);
         }
     }
-    updateMimeapps(ourTypes, added, defaults, "kestrel-" + numeric::lower(types.codeset) + "-");
+    updateMimeapps(ourTypes, added, defaults, "kestrel-" + textkit::lower(types.codeset) + "-");
     refreshCaches(notes);
     return notes;
 }
@@ -237,7 +237,7 @@ std::vector<std::string> DesktopFiles::withdraw(const std::string& codeset) {
     std::vector<std::string> notes;
     std::error_code ec;
     fs::remove(packagePath(codeset), ec);
-    const std::string prefix = "kestrel-" + numeric::lower(codeset) + "-";
+    const std::string prefix = "kestrel-" + textkit::lower(codeset) + "-";
     for (const auto& entry : fs::directory_iterator(dataHome_ + "/applications", ec)) {
         const std::string name = entry.path().filename().string();
         if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".desktop") fs::remove(entry.path(), ec);

@@ -24,7 +24,7 @@
 #include "platform/posix/PosixInstanceChannel.h"
 #include "platform/posix/TerminalText.h"
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 extern char** environ;
 
@@ -49,13 +49,6 @@ std::string trimmed(const std::string& text) {
 std::string joinFolder(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Names starting with "-" would read as options to the started program.
@@ -109,7 +102,7 @@ bool PosixPlatform::promptYesNo(const std::string& question) const {
     for (;;) {
         auto answer = prompt(question + " [y/N] ", false);
         if (!answer) return false;
-        std::string word = numeric::lower(trimmed(*answer));
+        std::string word = textkit::lower(trimmed(*answer));
         if (word == "y" || word == "yes") return true;
         if (word.empty() || word == "n" || word == "no") return false;
     }
@@ -334,7 +327,7 @@ std::string PosixPlatform::resolveCaseless(const std::string& path) {
         if (ec) return "";
         for (; it != fs::directory_iterator(); it.increment(ec)) {
             std::string name = it->path().filename().string();
-            if (numeric::equalsIgnoreCase(name, part) && (match.empty() || name < match)) match = name;
+            if (textkit::equalsIgnoreCase(name, part) && (match.empty() || name < match)) match = name;
         }
         if (match.empty()) return "";
         built = joinFolder(built, match);
@@ -375,7 +368,6 @@ bool PosixPlatform::isAbsolute(const std::string& name) {
 }
 
 std::string PosixPlatform::encodeShortName(std::string_view path) {
-    static const char digits[] = "0123456789abcdef";
     std::string out;
     for (char c : path) {
         auto byte = static_cast<unsigned char>(c);
@@ -387,8 +379,8 @@ std::string PosixPlatform::encodeShortName(std::string_view path) {
             out += c;
         } else {
             out += '%';
-            out += digits[byte >> 4];
-            out += digits[byte & 0x0F];
+            out += textkit::lowerHexDigit(byte >> 4);
+            out += textkit::lowerHexDigit(byte);
         }
     }
     return out;
@@ -397,6 +389,7 @@ std::string PosixPlatform::encodeShortName(std::string_view path) {
 std::string PosixPlatform::decodeShortName(std::string_view word) {
     std::string out;
     for (std::size_t i = 0; i < word.size(); ++i) {
+        using textkit::hexDigit;
         if (word[i] == '%' && i + 2 < word.size() && hexDigit(word[i + 1]) >= 0 && hexDigit(word[i + 2]) >= 0) {
             out += static_cast<char>(hexDigit(word[i + 1]) * 16 + hexDigit(word[i + 2]));
             i += 2;

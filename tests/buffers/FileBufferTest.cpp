@@ -3,7 +3,7 @@
 #include "BufferFixture.h"
 
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel::test {
 namespace {
@@ -123,7 +123,7 @@ TEST_F(FileBufferModel, LongPointerListsAreNotCutAtSixteenPieces) {
     ASSERT_EQ(set.count(16), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(set.pointers().at(i + 1)->Offset, 4 * i);
-        EXPECT_EQ(numeric::lower(set.pointers().at(i + 1)->name), "target" + std::to_string(i));
+        EXPECT_EQ(textkit::lower(set.pointers().at(i + 1)->name), "target" + std::to_string(i));
     }
 }
 
