@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     if (batch) platform.setBatch(true);
     kestrel::Instant console(platform);
     int status = 0;
-    int errors = 0;
+    std::string summary;
     try {
         kestrel::Shared shared(platform, &console);
         console.banner();
@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
                 shared.gEngine->pending(*line);
             }
         }
-        errors = shared.gEngine->errorCount();
-        status = errors > 0 ? 1 : 0;
+        summary = shared.gEngine->summary();
+        status = shared.gEngine->errorCount() > 0 ? 1 : 0;
     } catch (const kestrel::ProgramExit& exit) {
         status = exit.status;
     } catch (const std::exception& error) {
@@ -116,6 +116,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     platform.flushConsole();
-    if (errors > 0) std::fprintf(stderr, "kestrel: %d error%s reported\n", errors, errors == 1 ? "" : "s");
+    if (!summary.empty()) std::fprintf(stderr, "kestrel: %s\n", summary.c_str());
     return status;
 }
