@@ -1,7 +1,11 @@
 #include "engine/Decompiler.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 #include "buffers/FileBuffer.h"
@@ -48,6 +52,39 @@ std::string decodeText(wren::IHandleLetters& letters, const std::string& bytes) 
     letters.setBError(0);
     letters.setSLog("");
     return text;
+}
+
+// A whole number given as an argument: "&h" digits read unsigned (an image
+// offset of 0x8000 is no negative number), anything else by strict
+// conversion. False when the text is no whole number.
+bool wholeNumber(const std::string& text, int64_t& value) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    const std::string_view word = std::string_view(text).substr(first, text.find_last_not_of(" \t") + 1 - first);
+    if (word.size() > 2 && word[0] == '&' && (word[1] == 'h' || word[1] == 'H')) {
+        uint64_t digits = 0;
+        for (char c : word.substr(2)) {
+            const int d = c >= '0' && c <= '9' ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+            if (d < 0) return false;
+            // Past 32 bits the offset lies outside any image; stop growing.
+            if (digits <= 0xFFFFFFFFu) digits = digits * 16 + static_cast<uint64_t>(d);
+        }
+        value = static_cast<int64_t>(digits);
+        return true;
+    }
+    try {
+        const double reading = numeric::strict(word);
+        if (reading != std::floor(reading) || std::fabs(reading) > 1e15) return false;
+        value = static_cast<int64_t>(reading);
+        return true;
+    } catch (const TypeMismatchError&) {
+        return false;
+    } catch (const OverflowError&) {
+        return false;
+    }
 }
 
 // Closes the files a directive opened, whatever the loop it ran closed already.
@@ -225,22 +262,44 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
         std::string hex = offsetText;
         for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
+        // Arguments that name no block write no script.
+        int64_t offset = 0;
+        int64_t mode = 0;
+        if (!wholeNumber(hex, offset)) {
+            engine.reportError("rawdecode: offset '" + offsetText + "' is not a number");
+            return;
+        }
+        if (offset < 0) {
+            engine.reportError("rawdecode: offset " + std::to_string(offset) + " is negative");
+            return;
+        }
+        if (!wholeNumber(modeText, mode) || mode < -32768 || mode > 32767) {
+            engine.reportError("rawdecode: mode '" + modeText + "' is not a number");
+            return;
+        }
         std::string name = call.arg(1);
         const int depth = files().fileno();
         if (files().OpenFile(name, "read").empty()) {
             engine.reportError("cannot open image '" + call.arg(1) + "'");
             return;
         }
+        if (const int32_t length = files().fLen(); offset >= length) {
+            closeDownTo(files(), depth);
+            char hexOffset[24];
+            std::snprintf(hexOffset, sizeof hexOffset, "%llX", static_cast<unsigned long long>(offset));
+            engine.reportError("rawdecode: offset 0x" + std::string(hexOffset) + " lies outside the image (" +
+                               std::to_string(length) + " bytes)");
+            return;
+        }
         files().setFilename("fullpath", name);
-        const int32_t offset = numeric::toInt32(numeric::read(hex));
         try {
-            kascriptraw(engine, offset, numeric::toInt16(numeric::read(modeText)));
+            kascriptraw(engine, static_cast<int32_t>(offset), static_cast<int>(mode));
         } catch (...) {
             closeDownTo(files(), depth);
             throw;
         }
         closeDownTo(files(), depth);
-        files().setFilename("name", files().filename("name") + numeric::hexText(offset));
+        files().setFilename("name", files().filename("name") + numeric::hexText(static_cast<double>(offset)));
         files().setFilename("ext", "ksc");
         dropScript();
         autoPop();
