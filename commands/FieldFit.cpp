@@ -43,12 +43,14 @@ FieldFit fieldFit(std::string_view word, int type) {
         return digits.size() <= static_cast<std::size_t>(2 * bytes) ? FieldFit::fits : FieldFit::misfit;
     }
 
-    // Plain digits, the usual word: no parser needed.
-    if (!word.empty() && word.size() <= 9) {
+    // Plain digits, the usual word: no parser needed. (Past 32 bits signed,
+    // numberpush raises its overflow error whatever this says.)
+    if (!word.empty() && word.size() <= 18) {
         uint64_t value = 0;
         std::size_t i = 0;
-        for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i) value = value * 10 + static_cast<uint64_t>(word[i] - '0');
-        if (i == word.size()) return bytes >= 4 || value < (uint64_t{1} << (8 * bytes)) ? FieldFit::fits : FieldFit::misfit;
+        for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i)
+            value = value * 10 + static_cast<uint64_t>(word[i] - '0');
+        if (i == word.size()) return value < (uint64_t{1} << (8 * bytes)) ? FieldFit::fits : FieldFit::misfit;
     }
 
     // Signs, fractions, exponents and octal: the field must hold the rounded
