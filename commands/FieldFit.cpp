@@ -1,5 +1,6 @@
 #include "commands/FieldFit.h"
 
+#include <cctype>
 #include <cstdint>
 
 #include "text/KestrelError.h"
@@ -7,17 +8,6 @@
 #include "text/SmartNum.h"
 
 namespace kestrel {
-
-namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 int numberFieldBytes(int type) {
     switch (type) {
@@ -39,7 +29,7 @@ FieldFit fieldFit(std::string_view word, int type) {
         const std::string_view digits = word.substr(2);
         if (digits.empty()) return FieldFit::notNumber;
         for (char c : digits)
-            if (hexValue(c) < 0) return FieldFit::notNumber;
+            if (!std::isxdigit(static_cast<unsigned char>(c))) return FieldFit::notNumber;
         return digits.size() <= static_cast<std::size_t>(2 * bytes) ? FieldFit::fits : FieldFit::misfit;
     }
 

@@ -1,5 +1,7 @@
 #include "engine/Decompiler.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -62,17 +64,12 @@ bool wholeNumber(const std::string& text, int64_t& value) {
     if (first == std::string::npos) return false;
     const std::string_view word = std::string_view(text).substr(first, text.find_last_not_of(" \t") + 1 - first);
     if (word.size() > 2 && word[0] == '&' && (word[1] == 'h' || word[1] == 'H')) {
-        uint64_t digits = 0;
-        for (char c : word.substr(2)) {
-            const int d = c >= '0' && c <= '9' ? c - '0'
-                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                               : -1;
-            if (d < 0) return false;
-            // Past 32 bits the offset lies outside any image; stop growing.
-            if (digits <= 0xFFFFFFFFu) digits = digits * 16 + static_cast<uint64_t>(d);
-        }
-        value = static_cast<int64_t>(digits);
+        const std::string_view digits = word.substr(2);
+        uint64_t read = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), read, 16);
+        if (end != digits.data() + digits.size()) return false;
+        // Too many digits for 64 bits: an offset past any image all the same.
+        value = error == std::errc::result_out_of_range ? INT64_MAX : static_cast<int64_t>(std::min<uint64_t>(read, INT64_MAX));
         return true;
     }
     try {
