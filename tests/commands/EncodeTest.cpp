@@ -225,22 +225,22 @@ TEST(FieldFit, ChecksEveryNumberFormAgainstTheFieldWidth) {
     EXPECT_EQ(numberFieldBytes(0), 1);
     EXPECT_EQ(numberFieldBytes(5), 5);
     EXPECT_EQ(numberFieldBytes(3), 0);
-    EXPECT_EQ(fieldFit("127", 0), FieldFit::fits);
-    EXPECT_EQ(fieldFit("1e2", 0), FieldFit::fits);
-    EXPECT_EQ(fieldFit("2.5e2", 0), FieldFit::fits);
-    EXPECT_EQ(fieldFit("1e3", 0), FieldFit::misfit);
-    EXPECT_EQ(fieldFit("+65535", 1), FieldFit::fits);
-    EXPECT_EQ(fieldFit("65536", 1), FieldFit::misfit);
-    EXPECT_EQ(fieldFit("-2147483648", 2), FieldFit::fits);
-    EXPECT_EQ(fieldFit("999999999", 2), FieldFit::fits);
-    EXPECT_EQ(fieldFit("2147483647", 5), FieldFit::fits);
-    EXPECT_EQ(fieldFit("-1", 5), FieldFit::misfit);  // FF FF FF FF 00
-    EXPECT_EQ(fieldFit("&hFFFFFFFFFF", 5), FieldFit::fits);
-    EXPECT_EQ(fieldFit("&H1F", 0), FieldFit::fits);
-    EXPECT_EQ(fieldFit("$2", 0), FieldFit::fits);
-    EXPECT_EQ(fieldFit("", 0), FieldFit::notNumber);
-    EXPECT_EQ(fieldFit("12abc", 0), FieldFit::notNumber);
-    EXPECT_EQ(fieldFit("&h1G", 0), FieldFit::notNumber);
+    struct Case {
+        const char* word;
+        int type;
+        FieldFit fit;
+    };
+    const Case cases[] = {
+        {"127", 0, FieldFit::fits},          {"1e2", 0, FieldFit::fits},
+        {"2.5e2", 0, FieldFit::fits},        {"1e3", 0, FieldFit::misfit},
+        {"+65535", 1, FieldFit::fits},       {"65536", 1, FieldFit::misfit},
+        {"-2147483648", 2, FieldFit::fits},  {"999999999", 2, FieldFit::fits},
+        {"2147483647", 5, FieldFit::fits},   {"-1", 5, FieldFit::misfit},  // FF FF FF FF 00
+        {"&hFFFFFFFFFF", 5, FieldFit::fits}, {"&H1F", 0, FieldFit::fits},
+        {"$2", 0, FieldFit::fits},           {"", 0, FieldFit::notNumber},
+        {"12abc", 0, FieldFit::notNumber},   {"&h1G", 0, FieldFit::notNumber},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fieldFit(c.word, c.type), c.fit) << c.word << " as type " << c.type;
     EXPECT_TRUE(isNumberWord("&o777"));
     EXPECT_FALSE(isNumberWord("castle"));
 }
