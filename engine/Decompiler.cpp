@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string_view>
@@ -74,8 +73,8 @@ bool wholeNumber(const std::string& text, int64_t& value) {
     }
     try {
         const double reading = numeric::strict(word);
-        if (reading != std::floor(reading) || std::fabs(reading) > 1e15) return false;
-        value = static_cast<int64_t>(reading);
+        if (reading != std::floor(reading)) return false;
+        value = reading >= 9e18 ? INT64_MAX : reading <= -9e18 ? INT64_MIN : static_cast<int64_t>(reading);
         return true;
     } catch (const TypeMismatchError&) {
         return false;
@@ -257,12 +256,14 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             offsetText = shared.platform.inputBox("Please Enter Offsett:", "Insufficient Data").value_or("");
         if (call.count() < 3)
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
-        std::string hex = offsetText;
-        for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
+        auto hexForm = [](std::string text) {
+            for (std::size_t at; (at = text.find("0x")) != std::string::npos;) text.replace(at, 2, "&h");
+            return text;
+        };
         // Arguments that name no block write no script.
         int64_t offset = 0;
         int64_t mode = 0;
-        if (!wholeNumber(hex, offset)) {
+        if (!wholeNumber(hexForm(offsetText), offset)) {
             engine.reportError("rawdecode: offset '" + offsetText + "' is not a number");
             return;
         }
@@ -270,7 +271,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             engine.reportError("rawdecode: offset " + std::to_string(offset) + " is negative");
             return;
         }
-        if (!wholeNumber(modeText, mode) || mode < -32768 || mode > 32767) {
+        if (!wholeNumber(hexForm(modeText), mode) || mode < -32768 || mode > 32767) {
             engine.reportError("rawdecode: mode '" + modeText + "' is not a number");
             return;
         }
@@ -282,10 +283,10 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         }
         if (const int32_t length = files().fLen(); offset >= length) {
             closeDownTo(files(), depth);
-            char hexOffset[24];
-            std::snprintf(hexOffset, sizeof hexOffset, "%llX", static_cast<unsigned long long>(offset));
-            engine.reportError("rawdecode: offset 0x" + std::string(hexOffset) + " lies outside the image (" +
-                               std::to_string(length) + " bytes)");
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(offset), 16).ptr;
+            engine.reportError("rawdecode: offset 0x" + numeric::upper(std::string_view(digits, static_cast<std::size_t>(end - digits))) +
+                               " lies outside the image (" + std::to_string(length) + " bytes)");
             return;
         }
         files().setFilename("fullpath", name);
