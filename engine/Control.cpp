@@ -8,6 +8,7 @@
 #include "engine/Decompiler.h"
 #include "engine/DefinitionDirectives.h"
 #include "engine/EngineDirectives.h"
+#include "engine/Registration.h"
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
 #include "text/Autobank.h"
@@ -22,7 +23,7 @@ int Control::Call::count() const { return words.count(); }
 
 const std::string& Control::Call::arg(int index) const { return words.values(index); }
 
-Control::Control(Shared& shared) : shared_(shared) {
+Control::Control(Shared& shared) : shared_(shared), registration_(std::make_unique<Registration>(shared)) {
     setAutobank(true);
     EngineDirectives::install(*this, directives_);
     DefinitionDirectives::install(*this, directives_);
@@ -50,12 +51,12 @@ std::string Control::location() const {
 
 void Control::reportError(const std::string& message) {
     ++errors_;
-    shared_.gFiles->echo(location() + ": " + message);
+    shared_.gFiles->diagnostic(location() + ": " + message);
 }
 
 void Control::reportWarning(const std::string& message) {
     ++warnings_;
-    shared_.gFiles->echo(location() + ": warning: " + message);
+    shared_.gFiles->diagnostic(location() + ": warning: " + message);
 }
 
 std::string Control::summary() const {
@@ -88,6 +89,17 @@ void Control::kaRunFile() {
         if (!line.empty()) codeLine(line);
     }
     if (!fPending.empty()) pending(clear_pendng());
+    finishRegistration();
+}
+
+void Control::finishRegistration() {
+    if (fLastDirective != "register") return;
+    fLastDirective.clear();
+    try {
+        registration_->write();
+    } catch (const std::exception& error) {
+        reportError(error.what());
+    }
 }
 
 bool Control::runScript(std::string name) {
@@ -301,6 +313,7 @@ void Control::ProcessDirective(std::string line, const std::string& comment) {
     words.kaSplit(line, " ");
     const std::string keyword = numeric::lower(words.values(0));
     if ((fLastDirective == "alias" || fLastDirective == "addcmmd") && keyword != "addparm") commitDefinition();
+    if (fLastDirective == "register" && keyword != "regext") finishRegistration();
     Call call{words, line, comment};
     auto handler = directives_.find(keyword);
     if (handler != directives_.end())
