@@ -186,7 +186,7 @@ void FileBuffer::readbuffer(std::string mergestr) {
 
     try {
         const std::string header = files_.getText("string");
-        if (header != title_ && title_ != "Plover") {
+        if (!acceptsHeader_(header)) {
             const std::string message = "NOT A " + title_ + " Buffer file!";
             files_.platform().messageBox(message, title_);
             throw FormatError(located(itemStart, message));

@@ -294,7 +294,11 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             engine.reportError("rawdecode: mode '" + modeText + "' is not a number");
             return;
         }
-        std::string name = call.arg(1);
+        // While this line burns the image, its working copy holds the bytes;
+        // the script is still named after the image.
+        const std::string copy = engine.imageForReading(call.arg(1));
+        const bool burning = copy != call.arg(1);
+        std::string name = copy;
         const int depth = files().fileno();
         if (files().OpenFile(name, "read").empty()) {
             engine.reportError("cannot open image '" + call.arg(1) + "'");
@@ -308,7 +312,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
                                " lies outside the image (" + std::to_string(length) + " bytes)");
             return;
         }
-        files().setFilename("fullpath", name);
+        files().setFilename("fullpath", burning ? shared.platform.resolveExisting(call.arg(1)) : name);
         try {
             kascriptraw(engine, static_cast<int32_t>(offset), static_cast<int>(mode));
         } catch (...) {
@@ -382,47 +386,6 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             throw;
         }
         closeDownTo(files(), depth);
-    };
-
-    // Burning changes the image atomically: the bytes go into a copy beside
-    // it, which replaces the image only when every byte is written.
-    table["kapop"] = [&engine, &shared, files, buffers](Control::Call& call) {
-        namespace fs = std::filesystem;
-        const std::string image = call.count() >= 1 ? shared.platform.resolveExisting(call.arg(1)) : std::string();
-        if (image.empty()) {
-            engine.reportError("cannot open image '" + call.arg(1) + "'");
-            return;
-        }
-        const fs::path imagePath = image;
-        const fs::path temporary = imagePath.string() + ".burning";
-        std::error_code error;
-        fs::copy_file(imagePath, temporary, fs::copy_options::overwrite_existing, error);
-        if (!error) fs::permissions(temporary, fs::status(imagePath).permissions(), error);
-        if (error) {
-            engine.reportError("cannot prepare '" + image + "' for burning: " + error.message());
-            return;
-        }
-        std::string name = temporary.string();
-        const int depth = files().fileno();
-        if (files().OpenFile(name, "read").empty()) {
-            fs::remove(temporary, error);
-            engine.reportError("cannot open image '" + image + "'");
-            return;
-        }
-        try {
-            buffers().burnbuffer();
-        } catch (...) {
-            closeDownTo(files(), depth);
-            fs::remove(temporary, error);
-            throw;
-        }
-        closeDownTo(files(), depth);
-        fs::rename(temporary, imagePath, error);
-        if (error) {
-            const std::string reason = error.message();
-            fs::remove(temporary, error);
-            engine.reportError("cannot replace '" + image + "': " + reason);
-        }
     };
 }
 

@@ -663,6 +663,12 @@ void FileHandle::putText(DataKind kind, std::string_view text) {
     else stack_.back()->write(text);
 }
 
+void FileHandle::syncData() {
+    OpenEntry& file = top();
+    file.requireOpen();
+    if (file.file.pubsync() != 0) throw FormatError("cannot write to " + file.name);
+}
+
 void FileHandle::SeekData(int32_t offset) {
     if (offset < 0) {
         std::string hex = numeric::hexText(offset);

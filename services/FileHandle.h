@@ -61,6 +61,9 @@ public:
     void putNumber(DataKind kind, int32_t value);
     void putText(DataKind kind, std::string_view text);
 
+    // Hands the current file's buffered writes to the system; FormatError
+    // when they cannot be written (a full disk).
+    void syncData();
     void SeekData(int32_t offset);
     int32_t fPos();
     int32_t fLen();
