@@ -148,7 +148,7 @@ void FileBuffer::readbuffer(std::string mergestr) {
 
     try {
         const std::string header = files_.getText("string");
-        if (header != title_ && title_ != "Plover") {
+        if (!acceptsHeader_(header)) {
             files_.platform().messageBox("NOT A " + title_ + " Buffer file!", title_);
             return;
         }

@@ -150,6 +150,8 @@ void Control::codeLine(std::string& line) {
 void Control::runPiece(SmartString& piece, std::string& line) {
     try {
         runStatement(piece, line);
+    } catch (const CriticalError& error) {
+        shared_.gFiles->critical(error.what());
     } catch (const std::exception& error) {
         // ProgramExit is no std::exception: `exit` and critical errors pass.
         reportError(error.what());

@@ -335,6 +335,11 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         }
         try {
             buffers().burnbuffer();
+        } catch (const CriticalError& critical) {
+            // The box first, as when the burn itself ended the program; the
+            // image is left as it was.
+            fs::remove(temporary, error);
+            files().critical(critical.what());
         } catch (...) {
             closeDownTo(files(), depth);
             fs::remove(temporary, error);
