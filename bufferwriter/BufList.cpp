@@ -74,7 +74,7 @@ std::string range(int64_t address, int64_t size) {
 
 BufList::BufList(Platform& platform)
     : platform_(platform), files_(std::make_unique<FileHandle>(platform, "plover")),
-      set_(std::make_unique<FileBuffer>(*files_, kTitle)), search_(*this) {
+      set_(std::make_unique<FileBuffer>(*files_, kTitle, [](const std::string&) { return true; })), search_(*this) {
     files_->setConsole(this);
     kestrel::setAutobank(true);
 }
@@ -206,7 +206,7 @@ void BufList::loadOne(const std::string& name) {
     // The file is read whole into a scratch set first, so that a file that
     // fails half-way leaves nothing behind in the set.
     {
-        FileBuffer scratch(*files_, kTitle);
+        FileBuffer scratch(*files_, kTitle, [](const std::string&) { return true; });
         files_->setMuted(true);
         try {
             scratch.readbuffer(prefix);
@@ -455,106 +455,80 @@ void BufList::setFill(int16_t fill) {
 
 // --- burning -------------------------------------------------------------------
 
-BurnPlan BufList::plan(bool ask) {
-    BurnPlan plan;
-    std::map<std::string, int64_t> addresses;  // lower-cased label name -> address
+BurnReview BufList::review(bool ask) {
+    BurnReview review;
     auto pushedAt = [this](const std::string& name) -> int64_t {
         const auto text = set_->pushed(name);
         return text ? static_cast<int64_t>(numeric::read(*text)) : 0;
     };
+    auto fix = [this](const std::string& name, int64_t at) { set_->pushoffsett(name, static_cast<int32_t>(at)); };
 
-    // Labels: pushed, named by an address, or floating behind the one before.
-    int64_t running = 0;
+    // Labels named by an address go there, read unsigned; a label that would
+    // float from address 0 asks for its own start.
     bool anchored = false;  // false while a floating label would start from address 0
-    for (int b = 0; b < FileBuffer::kDataBuffers; ++b) {
-        int64_t previous = 0;
-        const auto& labels = set_->labels(b).items();
-        for (std::size_t k = 0; k < labels.size(); ++k) {
-            const fOffsett& label = *labels[k];
-            BurnPlan::Label planned;
-            planned.name = label.name;
-            planned.size = static_cast<int64_t>(set_->Get_Data(static_cast<int32_t>(k + 1), b).size());
-            if (const int64_t fixed = pushedAt(label.name); fixed != 0) {
-                planned.address = fixed;
-            } else if (const auto named = namedAddress(label.name)) {
-                planned.address = *named;
-                plan.pushes.emplace_back(label.name, *named);
+    for (int b = 0; b < FileBuffer::kDataBuffers && review.complete; ++b) {
+        for (const auto& label : set_->labels(b).items()) {
+            if (pushedAt(label->name) != 0) {
+                anchored = true;
+            } else if (const auto named = namedAddress(label->name)) {
+                fix(label->name, *named);
+                anchored = true;
             } else if (!anchored) {
-                files_->echo(" - No starting offset for " + label.name);
+                files_->echo(" - No starting offset for " + label->name);
                 const auto given = ask ? askAddress("Please specify offset", "No starting offset.") : std::nullopt;
                 if (!given) {
-                    plan.complete = false;
-                    plan.missing = "no starting offset for " + label.name;
-                    return plan;
+                    review.complete = false;
+                    review.missing = "no starting offset for " + label->name;
+                    break;
                 }
-                planned.address = *given;
-                plan.pushes.emplace_back(label.name, *given);
-            } else {
-                planned.address = running + (label.Offset - previous);
-                planned.floated = true;
+                fix(label->name, *given);
+                anchored = true;
             }
-            anchored = true;
-            running = planned.address;
-            previous = label.Offset;
-            addresses[numeric::lower(label.name)] = planned.address;
-            plan.labels.push_back(std::move(planned));
         }
-        running += static_cast<int64_t>(set_->buffer(b).size()) - previous;
     }
+    for (const auto& pointer : set_->pointers().items())
+        if (pushedAt(pointer->name) == 0)
+            if (const auto named = namedAddress(pointer->name); named && *named != 0) fix(pointer->name, *named);
 
-    // Pointers: every target's address is known before anything is written.
-    for (const auto& pointer : set_->pointers().items()) {
-        BurnPlan::Pointer planned;
-        planned.target = pointer->name;
-        planned.buffer = pointer->Offset / FileBuffer::kBufferStride;
-        planned.position = pointer->Offset - planned.buffer * FileBuffer::kBufferStride;
-        const std::string key = numeric::lower(pointer->name);
-        if (auto label = addresses.find(key); label != addresses.end()) {
-            planned.address = label->second;
-        } else if (const int64_t fixed = pushedAt(pointer->name); fixed != 0) {
-            planned.address = fixed;
-        } else if (const auto named = namedAddress(pointer->name); named && *named != 0) {
-            planned.address = *named;
-            plan.pushes.emplace_back(pointer->name, *named);
-        } else {
-            const auto given = ask ? askAddress("Enter offset for " + pointer->name + ":", "Floating Pointer must be pushed")
-                                   : std::nullopt;
-            if (!given) {
-                plan.complete = false;
-                plan.missing = "no address for the pointer target " + pointer->name;
-                return plan;
-            }
-            planned.address = *given;
-            plan.pushes.emplace_back(pointer->name, *given);
+    // Every pointer target's address is had before anything is written.
+    review.plan = set_->planBurn([&](const std::string& target) -> std::optional<double> {
+        if (!ask || !review.complete) return std::nullopt;
+        const auto given = askAddress("Enter offset for " + target + ":", "Floating Pointer must be pushed");
+        if (!given) {
+            review.complete = false;
+            review.missing = "no address for the pointer target " + target;
+            return std::nullopt;
         }
-        addresses[key] = planned.address;
-        planned.value = SmartNum::CPtr(std::to_string(planned.address));
-        if (planned.value == 0) plan.problems.push_back("the pointer to " + pointer->name + " would be 0");
-        plan.pointers.push_back(std::move(planned));
-    }
+        return static_cast<double>(*given);
+    });
+    for (const auto& pointer : review.plan.pointers)
+        if (!pointer.resolved && review.complete) {
+            review.complete = false;
+            review.missing = "no address for the pointer target " + pointer.name;
+        }
 
     // Overlaps, in address order, against the label that reaches furthest so far.
     std::vector<const BurnPlan::Label*> order;
-    for (const auto& label : plan.labels)
+    for (const auto& label : review.plan.labels)
         if (label.size > 0) order.push_back(&label);
     std::stable_sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->address < b->address; });
     const BurnPlan::Label* furthest = nullptr;
     for (const BurnPlan::Label* label : order) {
         if (furthest && label->address < furthest->address + furthest->size)
-            plan.problems.push_back(label->name + " (" + range(label->address, label->size) + ") overlaps " +
-                                    furthest->name + " (" + range(furthest->address, furthest->size) + ")");
+            review.warnings.push_back(label->name + " (" + range(label->address, label->size) + ") overlaps " +
+                                      furthest->name + " (" + range(furthest->address, furthest->size) + ")");
         if (!furthest || label->address + label->size > furthest->address + furthest->size) furthest = label;
     }
     std::error_code ec;
     const std::string image = destination_.empty() ? std::string() : platform_.resolveExisting(destination_);
     const auto length = image.empty() ? 0 : fs::file_size(image, ec);
     if (!image.empty() && !ec) {
-        for (const auto& label : plan.labels)
+        for (const auto& label : review.plan.labels)
             if (label.address + label.size > static_cast<int64_t>(length))
-                plan.problems.push_back(label.name + " (" + range(label.address, label.size) +
-                                        ") runs past the end of the image (" + std::to_string(length) + " bytes)");
+                review.warnings.push_back(label.name + " (" + range(label.address, label.size) +
+                                          ") runs past the end of the image (" + std::to_string(length) + " bytes)");
     }
-    return plan;
+    return review;
 }
 
 bool BufList::burn() {
@@ -569,21 +543,21 @@ bool BufList::burn() {
         if (destination_.empty()) {
             files_->echo("Burn: no destination image; nothing burned");
         } else {
-            BurnPlan planned = plan(true);
-            if (!planned.complete) {
-                files_->echo("Burn cancelled (" + planned.missing + "); nothing burned");
+            const BurnReview checked = review(true);
+            if (!checked.complete) {
+                files_->echo("Burn cancelled (" + checked.missing + "); nothing burned");
+            } else if (checked.refused()) {
+                tell("Nothing burned:\n" + checked.plan.describeProblems());
             } else {
                 std::string question;
-                for (const std::string& problem : planned.problems) {
-                    files_->echo(" - " + problem);
-                    question += problem + "\n";
+                for (const std::string& warning : checked.warnings) {
+                    files_->echo(" - " + warning);
+                    question += warning + "\n";
                 }
-                if (!planned.problems.empty() && !platform_.askYesNo(question + "Burn anyway?", "Burn")) {
+                if (!checked.warnings.empty() && !platform_.askYesNo(question + "Burn anyway?", "Burn"))
                     files_->echo("Burn refused; nothing burned");
-                } else {
-                    for (const auto& [name, at] : planned.pushes) set_->pushoffsett(name, static_cast<int32_t>(at));
-                    burned = burnImage(destination_);
-                }
+                else
+                    burned = burnImage(destination_, checked.plan);
             }
         }
     } catch (const KestrelError& error) {
@@ -599,7 +573,7 @@ bool BufList::burn() {
 
 // The image is burned in a copy beside it, which replaces it only when every
 // byte is written: the image is either as it was or fully burned.
-bool BufList::burnImage(const std::string& image) {
+bool BufList::burnImage(const std::string& image, const BurnPlan& plan) {
     const std::string resolved = platform_.resolveExisting(image);
     if (resolved.empty()) {
         tell("Burn: the image '" + image + "' does not exist; nothing burned");
@@ -619,7 +593,7 @@ bool BufList::burnImage(const std::string& image) {
         std::string name = temporary.string();
         ScopedFile file(*files_, name, "read");
         if (!file) throw FormatError("cannot open '" + temporary.string() + "'");
-        set_->burnbuffer();
+        set_->applyBurn(plan);
     } catch (...) {
         fs::remove(temporary, ec);
         throw;

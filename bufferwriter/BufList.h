@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "bufferwriter/BurnPlan.h"
+#include "bufferwriter/BurnReview.h"
 #include "bufferwriter/ImageMap.h"
 #include "bufferwriter/Search.h"
 #include "services/ConsoleSink.h"
@@ -108,9 +108,11 @@ public:
     void setFill(int16_t fill);  // -1, 0 or 255
 
     // --- burning -----------------------------------------------------------
-    // Every label's address and every pointer's value, asking for what is
-    // missing when `ask` is set; see BurnPlan.
-    BurnPlan plan(bool ask);
+    // Every label's address and every pointer's value, with overlaps and
+    // labels past the image's end; asks for missing addresses when `ask` is
+    // set. Labels and pointer targets named by an address are pushed there
+    // first (read unsigned), and so are the answers.
+    BurnReview review(bool ask);
     // Plans, asks Yes/No about overlaps and labels past the image's end,
     // then burns the whole set into the destination image, which is either
     // fully burned or left as it was. True when burned.
@@ -155,7 +157,7 @@ private:
     void notify();
     std::optional<int64_t> askAddress(const std::string& prompt, const std::string& title);
     // Writes the planned set into the image (the only place that writes it).
-    bool burnImage(const std::string& image);
+    bool burnImage(const std::string& image, const BurnPlan& plan);
 
     Platform& platform_;
     std::unique_ptr<FileHandle> files_;

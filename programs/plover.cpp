@@ -9,7 +9,7 @@
 
 #include "bufferwriter/AddressText.h"
 #include "bufferwriter/BufList.h"
-#include "bufferwriter/BurnPlan.h"
+#include "bufferwriter/BurnReview.h"
 #include "bufferwriter/Search.h"
 #include "buffers/FileBuffer.h"
 #include "services/FileHandle.h"
@@ -184,9 +184,9 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
         }
     }
     if (o.dryRun) {
-        const kestrel::BurnPlan plan = list.plan(false);
-        for (const auto& line : plan.lines()) std::printf("%s\n", line.c_str());
-        return plan.complete && plan.problems.empty() ? 0 : 1;
+        const kestrel::BurnReview review = list.review(false);
+        for (const auto& line : review.lines()) std::printf("%s\n", line.c_str());
+        return review.refused() || !review.warnings.empty() ? 1 : 0;
     }
     if (o.burn) {
         if (!list.burn()) {

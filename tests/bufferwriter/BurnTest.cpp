@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "PloverFixture.h"
-#include "bufferwriter/BurnPlan.h"
+#include "bufferwriter/BurnReview.h"
 #include "bufferwriter/Search.h"
 #include "text/Numeric.h"
 
@@ -58,9 +58,9 @@ TEST_F(PloverBurnTest, OverlappingLabelsAskAndNoBurnsNothing) {
 TEST_F(PloverBurnTest, LabelsPastTheImagesEndAreReported) {
     list().selectAll(true);
     list().pushthese(0x1FF0);
-    const BurnPlan plan = list().plan(false);
-    ASSERT_FALSE(plan.problems.empty());
-    EXPECT_NE(plan.problems.front().find("runs past the end"), std::string::npos);
+    const BurnReview review = list().review(false);
+    ASSERT_FALSE(review.warnings.empty());
+    EXPECT_NE(review.warnings.front().find("runs past the end"), std::string::npos);
     EXPECT_FALSE(list().burn());
     EXPECT_EQ(std::filesystem::file_size(image), 0x2000u);
 }
@@ -79,12 +79,12 @@ TEST_F(PloverBurnTest, ALabelFloatingFromZeroAsksForItsOwnStart) {
 TEST_F(PloverBurnTest, APlanChangesNothing) {
     list().selectAll(true);
     list().pushthese(0x1000);
-    const BurnPlan plan = list().plan(false);
-    ASSERT_EQ(plan.labels.size(), 3u);
-    EXPECT_EQ(plan.labels[1].address, 0x100A);
-    EXPECT_EQ(plan.labels[2].size, 5);
-    EXPECT_TRUE(plan.complete);
-    EXPECT_EQ(plan.lines().front(), "label abc.a at &H1000, 10 bytes");
+    const BurnReview review = list().review(false);
+    ASSERT_EQ(review.plan.labels.size(), 3u);
+    EXPECT_EQ(review.plan.labels[1].address, 0x100A);
+    EXPECT_EQ(review.plan.labels[2].size, 5);
+    EXPECT_FALSE(review.refused());
+    EXPECT_EQ(review.lines().front(), "label abc.a at &H1000, 10 bytes");
     EXPECT_EQ(slurp(image), std::string(0x2000, '\xFF'));
 }
 
