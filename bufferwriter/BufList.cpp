@@ -151,8 +151,9 @@ void BufList::peekfiles() {
         const std::string name = takeFromQueue();
         if (name.empty()) continue;
         try {
-            loadOne(name);
+            if (!loadOne(name)) ++failedLoads_;
         } catch (const KestrelError& error) {
+            ++failedLoads_;
             files_->echo("Skipped " + name + ": " + error.what());
         }
     }
@@ -178,19 +179,19 @@ std::string BufList::prefixFor(const std::string& base) {
     }
 }
 
-void BufList::loadOne(const std::string& name) {
+bool BufList::loadOne(const std::string& name) {
     std::string shown = name;
     std::replace(shown.begin(), shown.end(), '\\', '/');
     const std::string base = fs::path(shown).stem().string();
     if (base.empty()) {
         files_->echo("Skipped " + name + ": no file name");
-        return;
+        return false;
     }
     std::string path = name;
     ScopedFile file(*files_, path, "read");
     if (!file) {
         files_->echo("Skipped " + name + ": cannot be opened");
-        return;
+        return false;
     }
     std::error_code ec;
     std::string identity = platform_.resolveExisting(file.opened());
@@ -199,7 +200,7 @@ void BufList::loadOne(const std::string& name) {
     for (const LoadedFile& loaded : loaded_)
         if (loaded.path == identity) {
             files_->echo("Skipped " + name + ": already loaded as " + loaded.prefix);
-            return;
+            return true;
         }
 
     const std::string prefix = prefixFor(base);
@@ -213,13 +214,14 @@ void BufList::loadOne(const std::string& name) {
         } catch (const KestrelError& error) {
             files_->setMuted(false);
             files_->echo("Skipped " + name + ": " + error.what());
-            return;
+            return false;
         }
         files_->setMuted(false);
     }
     files_->SeekData(0);
     set_->readbuffer(prefix);
     loaded_.push_back({identity, prefix});
+    return true;
 }
 
 std::string BufList::addressSuffix(const std::string& label) const {

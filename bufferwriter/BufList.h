@@ -66,6 +66,8 @@ public:
     // Works off the queue: every file is loaded whole or not at all, then
     // both lists are rebuilt from the whole set.
     void peekfiles();
+    // Files of the queue that could not be loaded, since the start.
+    int failedLoads() const { return failedLoads_; }
 
     // --- lists -------------------------------------------------------------
     const std::vector<Entry>& offsetts() const { return offsetts_; }
@@ -150,7 +152,8 @@ private:
     };
 
     std::string takeFromQueue();
-    void loadOne(const std::string& name);
+    // False when the file could not be loaded (one already loaded is no failure).
+    bool loadOne(const std::string& name);
     void rebuildLists();
     std::string prefixFor(const std::string& name);
     std::string addressSuffix(const std::string& label) const;
@@ -165,6 +168,7 @@ private:
     Search search_;
     std::string queue_;
     bool busy_ = false;
+    int failedLoads_ = 0;
     std::vector<LoadedFile> loaded_;
     std::vector<Entry> offsetts_;
     std::vector<std::string> floating_;

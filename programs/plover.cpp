@@ -144,6 +144,11 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
     }
 
     int errors = 0;
+    if (list.failedLoads() > 0) {
+        std::fprintf(stderr, "plover: %d buffer file%s not loaded; see the log %s\n", list.failedLoads(),
+                     list.failedLoads() == 1 ? "" : "s", list.fileService().logPath().c_str());
+        ++errors;
+    }
     for (const auto& [name, text] : o.pushes) {
         const int64_t at = readAddress(text, ("--push " + name).c_str());
         if (!list.pushName(name, at)) {
@@ -259,6 +264,15 @@ int main(int argc, char** argv) {
         }
     }
     if (!error.empty()) return usageError(error);
+    // Addresses and counts are checked before anything is loaded.
+    try {
+        if (!o.place.empty()) readAddress(o.place, "--place");
+        if (!o.look.empty()) readAddress(o.look, "--look");
+        readAddress(o.start, "--start");
+        for (const auto& [name, text] : o.pushes) readAddress(text, ("--push " + name).c_str());
+    } catch (const kestrel::KestrelError& bad) {
+        return usageError(bad.what());
+    }
     if (o.reserve && !o.find) return usageError("--reserve works with --find");
     if (!o.batch && (o.find || o.burn || o.dryRun || o.list || !o.look.empty() || !o.place.empty() ||
                      !o.pushes.empty() || !o.image.empty()))

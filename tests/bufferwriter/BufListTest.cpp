@@ -65,6 +65,7 @@ TEST_F(BufListTest, TheSamePathTwiceIsLoadedOnce) {
     list().execute(file);
     EXPECT_EQ(list().offsetts().size(), 3u);
     EXPECT_TRUE(logged("already loaded"));
+    EXPECT_EQ(list().failedLoads(), 0);
 }
 
 TEST_F(BufListTest, AFileThatFailsHalfWayLeavesNothingBehind) {
@@ -75,6 +76,7 @@ TEST_F(BufListTest, AFileThatFailsHalfWayLeavesNothingBehind) {
     EXPECT_TRUE(list().offsetts().empty());
     EXPECT_EQ(list().bufferSet().count(0), 0);
     EXPECT_TRUE(logged("Skipped"));
+    EXPECT_EQ(list().failedLoads(), 1);
     // The good file still loads afterwards, under its own prefix.
     list().execute(good);
     EXPECT_EQ(texts(), (std::vector<std::string>{"abc.a", "abc.b", "abc.c"}));
