@@ -1,7 +1,6 @@
 #include "bufferwriter/Search.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "bufferwriter/AddressText.h"
 #include "bufferwriter/BufList.h"
@@ -63,9 +62,7 @@ int Search::Look() {
         const int64_t length = files.fLen();
         const auto found = FreeSpaceSearch::find(request, length, [&files](int64_t position, char* out, std::size_t count) {
             files.SeekData(static_cast<int32_t>(position));
-            const std::string data = files.getText("block:" + std::to_string(count));
-            std::memcpy(out, data.data(), data.size());
-            return data.size();
+            return files.readBytes(out, count);
         });
         for (int64_t at : found) LstLocations.push_back(address::hex(at));
     } catch (const KestrelError& error) {

@@ -24,8 +24,8 @@ using NativePlatform = kestrel::Win32Platform;
 using NativePlatform = kestrel::PosixPlatform;
 #endif
 
-#if defined(PLOVER_WITH_QT)
-#include "bufferwriter/qt/PloverApp.h"
+#if defined(PLOVER_WINDOW_MODULE)
+#include <dlfcn.h>
 #endif
 
 namespace {
@@ -295,10 +295,22 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-#if defined(PLOVER_WITH_QT)
+#if defined(PLOVER_WINDOW_MODULE)
     std::string commandLine;
     for (const auto& name : o.files) commandLine += (commandLine.empty() ? "" : ";") + name;
-    return kestrel::runPloverWindow(argc, argv, commandLine);
+    const std::string module = platform.programDirectory() + "/" + PLOVER_WINDOW_MODULE;
+    void* window = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!window) {
+        std::fprintf(stderr, "plover: cannot load the window (%s); --batch works without it\n", dlerror());
+        return 2;
+    }
+    using Run = int (*)(int*, char**, const char*);
+    auto run = reinterpret_cast<Run>(dlsym(window, "plover_run_window"));
+    if (!run) {
+        std::fprintf(stderr, "plover: %s is not plover's window module\n", module.c_str());
+        return 2;
+    }
+    return run(&argc, argv, commandLine.c_str());
 #else
     return usageError("this plover was built without its window; use --batch");
 #endif
