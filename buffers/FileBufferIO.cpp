@@ -4,12 +4,16 @@
 // A record is byte buffer, long Offset, int mode, string name (lower case).
 #include <array>
 #include <limits>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "buffers/FileBuffer.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/ScriptWord.h"
 
 namespace kestrel {
 
@@ -125,8 +129,159 @@ std::shared_ptr<fOffsett> FileBuffer::readRecord(const std::string& prefix) {
     return record;
 }
 
+namespace {
+
+// Byte offsets of a record's fields, for messages.
+constexpr int32_t kOffsetField = 1;
+constexpr int32_t kNameField = 7;
+
+// A label or pointer record as read, with where it starts in the file.
+struct FileRecord {
+    std::shared_ptr<fOffsett> record;
+    int32_t at;
+};
+
+// A data record as read: its buffer number and where its bytes start.
+struct FileData {
+    int slot;
+    int32_t bytesAt;
+    std::string bytes;
+};
+
+constexpr std::string_view kPlaceholder = "!PTR";
+
+} // namespace
+
+// A file is read whole and checked before the set changes at all: either
+// every pointer, label and byte of it is merged, or the set stays as it was.
+// Everything that a later burn or decompile trusts is checked here: pointer
+// places lie inside their buffer's data, labels inside or at the end of it,
+// every pointer placeholder of the data has its pointer, names can stand in
+// a script line, and the merged keys are free.
 void FileBuffer::readbuffer(std::string mergestr) {
     if (!mergestr.empty()) mergestr = numeric::lower(mergestr) + ".";
+
+    int32_t itemStart = files_.fPos();
+    auto located = [&](int32_t at, const std::string& message) {
+        return files_.currentFileName() + ":0x" + numeric::hexText(at) + ": " + message;
+    };
+    auto count = [&](const char* what) {
+        itemStart = files_.fPos();
+        const int32_t n = files_.getNumber(Kind::word);
+        if (n < 0) throw FormatError(located(itemStart, "negative " + std::string(what) + " count " + std::to_string(n)));
+        return n;
+    };
+    auto checkName = [&](const FileRecord& read, const char* what) {
+        const std::string& name = read.record->name;
+        const std::string why = ScriptWord::unsafe(std::string_view(name).substr(mergestr.size()));
+        if (!why.empty())
+            throw FormatError(located(read.at + kNameField, std::string(what) + " name '" + name + "' " + why));
+    };
+
+    std::string comment;
+    std::vector<FileRecord> pointers;
+    std::array<std::vector<FileRecord>, kDataBuffers> labels;
+    std::vector<FileData> data;
+    std::array<std::string, kDataBuffers> fileBytes;  // this file's data per buffer
+
+    try {
+        const std::string header = files_.getText("string");
+        if (!acceptsHeader_(header)) {
+            const std::string message = "NOT A " + title_ + " Buffer file!";
+            files_.platform().messageBox(message, title_);
+            throw FormatError(located(itemStart, message));
+        }
+        comment = files_.getText("string");
+
+        const int32_t pointerCount = count("pointer");
+        pointers.reserve(static_cast<std::size_t>(pointerCount));
+        for (int32_t i = 0; i < pointerCount; ++i) {
+            itemStart = files_.fPos();
+            FileRecord read{readRecord(mergestr), itemStart};
+            checkName(read, "pointer");
+            const int32_t offset = read.record->Offset;
+            if (offset < 0 || offset / kBufferStride >= kDataBuffers)
+                throw FormatError(located(read.at + kOffsetField,
+                                          "pointer position " + std::to_string(offset) +
+                                              " names no buffer (buffer 0 to 15 times 100000 plus the byte)"));
+            pointers.push_back(std::move(read));
+        }
+
+        for (int b = 0; b < kDataBuffers; ++b) {
+            const int32_t labelCount = count("label");
+            labels[static_cast<std::size_t>(b)].reserve(static_cast<std::size_t>(labelCount));
+            for (int32_t i = 0; i < labelCount; ++i) {
+                itemStart = files_.fPos();
+                FileRecord read{readRecord(mergestr), itemStart};
+                checkName(read, "label");
+                if (read.record->Offset < 0)
+                    throw FormatError(located(read.at + kOffsetField, "label " + read.record->name +
+                                                                          " has the negative offset " +
+                                                                          std::to_string(read.record->Offset)));
+                labels[static_cast<std::size_t>(b)].push_back(std::move(read));
+            }
+        }
+
+        while (files_.fPos() < files_.fLen()) {
+            itemStart = files_.fPos();
+            const int32_t t = files_.getNumber(Kind::byte);
+            if (t < 0 || t > kCommentSlot)
+                throw FormatError(located(itemStart, "data record for buffer " + std::to_string(t) +
+                                                         " (buffers are 0 to 16)"));
+            if (t < kDataBuffers && slots_[static_cast<std::size_t>(t)].kind == SlotKind::Picture)
+                throw FormatError(located(itemStart, "data record for buffer " + std::to_string(t) +
+                                                         ", which holds a picture"));
+            FileData record{t, itemStart + 5, files_.getText(Kind::string)};
+            if (t < kDataBuffers) fileBytes[static_cast<std::size_t>(t)] += record.bytes;
+            data.push_back(std::move(record));
+        }
+    } catch (const FormatError& error) {
+        const std::string message = error.what();
+        // Our own messages carry their place already; the file services' do not.
+        if (message.rfind(files_.currentFileName() + ":0x", 0) == 0) throw;
+        throw FormatError(located(itemStart, message));
+    }
+
+    // Checks against the whole file.
+    for (const FileRecord& read : pointers) {
+        const int32_t b = read.record->Offset / kBufferStride;
+        const int64_t position = read.record->Offset - static_cast<int64_t>(b) * kBufferStride;
+        const std::size_t size = fileBytes[static_cast<std::size_t>(b)].size();
+        if (position + 4 > static_cast<int64_t>(size))
+            throw FormatError(located(read.at + kOffsetField,
+                                      "pointer " + read.record->name + " at byte " + std::to_string(position) +
+                                          " of buffer " + std::to_string(b) + " lies outside the buffer's " +
+                                          std::to_string(size) + " bytes"));
+    }
+    for (int b = 0; b < kDataBuffers; ++b) {
+        const std::size_t size = fileBytes[static_cast<std::size_t>(b)].size();
+        for (const FileRecord& read : labels[static_cast<std::size_t>(b)])
+            if (static_cast<std::size_t>(read.record->Offset) > size)
+                throw FormatError(located(read.at + kOffsetField,
+                                          "label " + read.record->name + " at offset " +
+                                              std::to_string(read.record->Offset) + " lies past the " +
+                                              std::to_string(size) + " bytes of buffer " + std::to_string(b)));
+    }
+    // A placeholder that no pointer patches would reach the image as it is.
+    {
+        std::unordered_set<int32_t> places;
+        places.reserve(pointers.size());
+        for (const FileRecord& read : pointers) places.insert(read.record->Offset);
+        std::array<std::size_t, kDataBuffers> seen{};
+        for (const FileData& record : data) {
+            if (record.slot >= kDataBuffers) continue;
+            const std::size_t base = seen[static_cast<std::size_t>(record.slot)];
+            seen[static_cast<std::size_t>(record.slot)] += record.bytes.size();
+            const std::string& all = fileBytes[static_cast<std::size_t>(record.slot)];
+            for (std::size_t at = all.find(kPlaceholder, base); at != std::string::npos && at < base + record.bytes.size();
+                 at = all.find(kPlaceholder, at + 1)) {
+                if (places.count(record.slot * kBufferStride + static_cast<int32_t>(at)) == 0)
+                    throw FormatError(located(record.bytesAt + static_cast<int32_t>(at - base),
+                                              "pointer placeholder at byte " + std::to_string(at) + " of buffer " +
+                                                  std::to_string(record.slot) + " has no pointer record"));
+            }
+        }
+    }
 
     // Data of this file is appended behind what the buffers hold now; its
     // labels and pointers move along by that many bytes.
@@ -135,93 +290,84 @@ void FileBuffer::readbuffer(std::string mergestr) {
         if (slots_[static_cast<std::size_t>(b)].kind == SlotKind::Bytes)
             base[static_cast<std::size_t>(b)] = static_cast<int64_t>(slots_[static_cast<std::size_t>(b)].bytes.size());
 
-    int32_t itemStart = files_.fPos();
-    auto located = [&](const std::string& message) {
-        return files_.currentFileName() + ":0x" + numeric::hexText(itemStart) + ": " + message;
-    };
-    auto count = [&](const char* what) {
-        itemStart = files_.fPos();
-        const int32_t n = files_.getNumber(Kind::word);
-        if (n < 0) throw FormatError(located("negative " + std::string(what) + " count " + std::to_string(n)));
-        return n;
-    };
-
-    try {
-        const std::string header = files_.getText("string");
-        if (!acceptsHeader_(header)) {
-            files_.platform().messageBox("NOT A " + title_ + " Buffer file!", title_);
-            return;
-        }
-        itemStart = files_.fPos();
-        std::string comment = files_.getText("string");
-        files_.echo("COMMENT BUFFER GRAB: ");
-        files_.echo(" ");
-        files_.echo(comment);
-        files_.echo(" ");
-        slots_[kCommentSlot] = Slot{SlotKind::Bytes, std::move(comment)};
-
-        const int32_t pointerCount = count("pointer");
-        files_.echo("GRABBING " + std::to_string(pointerCount) + " Pointers");
-        // Without a prefix the keys are spaced decimal Offsets, indexed by number.
-        const bool numberKeys = mergestr.empty();
-        pointers_.reserve(static_cast<std::size_t>(pointerCount), numberKeys);
-        for (int32_t i = 0; i < pointerCount; ++i) {
-            itemStart = files_.fPos();
-            auto record = readRecord(mergestr);
-            const int32_t b = record->Offset / kBufferStride;
-            if (record->Offset >= 0 && b < kDataBuffers && base[static_cast<std::size_t>(b)] > 0) {
-                const int64_t position = record->Offset - b * kBufferStride + base[static_cast<std::size_t>(b)];
+    // Without a prefix the pointer keys are spaced decimal Offsets, indexed by number.
+    const bool numberKeys = mergestr.empty();
+    {
+        std::unordered_set<int32_t> keys;
+        keys.reserve(pointers.size());
+        for (FileRecord& read : pointers) {
+            fOffsett& record = *read.record;
+            const int32_t b = record.Offset / kBufferStride;
+            if (base[static_cast<std::size_t>(b)] > 0) {
+                const int64_t position = record.Offset - b * kBufferStride + base[static_cast<std::size_t>(b)];
                 if (position >= kBufferStride)
-                    throw OutOfRangeError(located("pointer " + record->name + " moves to byte " +
-                                                  std::to_string(position) + " of buffer " + std::to_string(b) +
-                                                  ": pointer positions must be below " + std::to_string(kBufferStride)));
-                record->Offset = static_cast<int32_t>(b * kBufferStride + position);
+                    throw OutOfRangeError(located(read.at + kOffsetField,
+                                                  "pointer " + record.name + " moves to byte " +
+                                                      std::to_string(position) + " of buffer " + std::to_string(b) +
+                                                      ": pointer positions must be below " +
+                                                      std::to_string(kBufferStride)));
+                record.Offset = static_cast<int32_t>(b * kBufferStride + position);
             }
-            logRecord(*record);
-            const int32_t offset = record->Offset;
-            if (numberKeys) pointers_.add(std::move(record), OffsetList::NumberKey::spaced, offset);
-            else pointers_.add(std::move(record), mergestr + numeric::spacedDecimal(offset));
+            const bool taken = numberKeys ? pointers_.contains(OffsetList::NumberKey::spaced, record.Offset)
+                                          : pointers_.contains(mergestr + numeric::spacedDecimal(record.Offset));
+            if (taken || !keys.insert(record.Offset).second)
+                throw DuplicateKeyError(located(read.at + kOffsetField, "a pointer at position " +
+                                                                            std::to_string(record.Offset) +
+                                                                            " is there already"));
+        }
+    }
+    for (int b = 0; b < kDataBuffers; ++b) {
+        std::unordered_set<std::string> names;
+        for (FileRecord& read : labels[static_cast<std::size_t>(b)]) {
+            fOffsett& record = *read.record;
+            const int64_t offset = static_cast<int64_t>(record.Offset) + base[static_cast<std::size_t>(b)];
+            if (offset > std::numeric_limits<int32_t>::max())
+                throw FormatError(located(read.at + kOffsetField, "label " + record.name +
+                                                                      " lies beyond the range of a buffer"));
+            record.Offset = static_cast<int32_t>(offset);
+            if (record.name.empty()) continue;
+            if (labels_[static_cast<std::size_t>(b)].contains(record.name) || !names.insert(record.name).second)
+                throw DuplicateKeyError(located(read.at + kNameField, "label " + record.name + " of buffer " +
+                                                                          std::to_string(b) + " is there already"));
+        }
+    }
+
+    // The merge: nothing below refuses the file any more.
+    files_.echo("COMMENT BUFFER GRAB: ");
+    files_.echo(" ");
+    files_.echo(comment);
+    files_.echo(" ");
+    slots_[kCommentSlot] = Slot{SlotKind::Bytes, std::move(comment)};
+
+    files_.echo("GRABBING " + std::to_string(pointers.size()) + " Pointers");
+    pointers_.reserve(pointers.size(), numberKeys);
+    for (FileRecord& read : pointers) {
+        logRecord(*read.record);
+        const int32_t offset = read.record->Offset;
+        if (numberKeys) pointers_.add(std::move(read.record), OffsetList::NumberKey::spaced, offset);
+        else pointers_.add(std::move(read.record), mergestr + numeric::spacedDecimal(offset));
+        files_.echo(line_);
+    }
+
+    for (int b = 0; b < kDataBuffers; ++b) {
+        std::vector<FileRecord>& read = labels[static_cast<std::size_t>(b)];
+        if (!read.empty()) files_.echo("GRABBING " + std::to_string(read.size()) + " Offsetts");
+        OffsetList& list = labels_[static_cast<std::size_t>(b)];
+        list.reserve(read.size(), false);
+        for (FileRecord& label : read) {
+            logRecord(*label.record);
+            const std::string name = label.record->name;
+            list.add(std::move(label.record), name);
             files_.echo(line_);
         }
+    }
 
-        for (int b = 0; b < kDataBuffers; ++b) {
-            const int32_t labelCount = count("label");
-            if (labelCount > 0) files_.echo("GRABBING " + std::to_string(labelCount) + " Offsetts");
-            OffsetList& labels = labels_[static_cast<std::size_t>(b)];
-            labels.reserve(static_cast<std::size_t>(labelCount), false);
-            for (int32_t i = 0; i < labelCount; ++i) {
-                itemStart = files_.fPos();
-                auto record = readRecord(mergestr);
-                const int64_t offset = static_cast<int64_t>(record->Offset) + base[static_cast<std::size_t>(b)];
-                if (offset > std::numeric_limits<int32_t>::max())
-                    throw FormatError(located("label " + record->name + " lies beyond the range of a buffer"));
-                record->Offset = static_cast<int32_t>(offset);
-                logRecord(*record);
-                const std::string& name = record->name;  // the record outlives the move below
-                labels.add(std::move(record), name);
-                files_.echo(line_);
-            }
-        }
-
-        while (files_.fPos() < files_.fLen()) {
-            itemStart = files_.fPos();
-            const int32_t t = files_.getNumber(Kind::byte);
-            if (t < 0 || t > kCommentSlot)
-                throw FormatError(located("data record for buffer " + std::to_string(t) + " (buffers are 0 to 16)"));
-            std::string bytes = files_.getText(Kind::string);
-            Slot& slot = slots_[static_cast<std::size_t>(t)];
-            if (slot.kind == SlotKind::Picture)
-                throw FormatError(located("data record for buffer " + std::to_string(t) + ", which holds a picture"));
-            slot.kind = SlotKind::Bytes;
-            slot.bytes += bytes;
-            files_.echo("BUFFER " + std::to_string(t) + " GRAB: " + std::to_string(slot.bytes.size()) + " [" +
-                        slot.bytes + "]");
-        }
-    } catch (const FormatError& error) {
-        const std::string message = error.what();
-        // Our own messages carry their place already; the file services' do not.
-        if (message.rfind(files_.currentFileName() + ":0x", 0) == 0) throw;
-        throw FormatError(located(message));
+    for (FileData& record : data) {
+        Slot& slot = slots_[static_cast<std::size_t>(record.slot)];
+        slot.kind = SlotKind::Bytes;
+        slot.bytes += record.bytes;
+        files_.echo("BUFFER " + std::to_string(record.slot) + " GRAB: " + std::to_string(slot.bytes.size()) + " [" +
+                    slot.bytes + "]");
     }
 }
 

@@ -192,6 +192,13 @@ std::string HandleLetters::encode(const std::string& phrase) {
     });
 }
 
+std::string HandleLetters::hexForm(unsigned char byte) const {
+    const std::string& marker = Ctrl[kHex];
+    // encode reads the hex form only where the hash marker starts a two-character marker.
+    if (marker.size() != 2 || !isMarker(marker[0], kHash)) return {};
+    return marker + upperHex(byte, 2);
+}
+
 std::string HandleLetters::Decode(const std::string& phrase) {
     return guarded([&](std::string& out) {
         bool rawNext = false;

@@ -24,6 +24,7 @@ public:
     std::string sLog() const override { return sLog_; }
     void setSLog(const std::string& value) override { sLog_ = value; }
     void advise(HandleLettersEvents* sink) override { sink_ = sink; }
+    std::string hexForm(unsigned char byte) const override;
 
 private:
     ~HandleLetters() override = default;

@@ -55,6 +55,10 @@ public:
     virtual void setSLog(const std::string& value) = 0;
     // One receiver at a time; nullptr detaches.
     virtual void advise(HandleLettersEvents* sink) = 0;
+    // The text that encode turns into exactly `byte` whatever surrounds it:
+    // the hex marker and two hexadecimal digits. "" when the tables define no
+    // hex marker that encode reads (one that begins with the hash marker).
+    virtual std::string hexForm(unsigned char byte) const = 0;
 };
 
 // Word table: parameter words of command lines and their values.

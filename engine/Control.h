@@ -102,6 +102,9 @@ private:
     int lineBuffer_ = 0;
     std::string inputName_ = "<command line>";
     int inputLine_ = 0;
+    // The last script the decompiler left in slot 16: rawdecode appends to it
+    // as it is, while any other text there is a comment.
+    std::string decompiled_;
 };
 
 } // namespace kestrel

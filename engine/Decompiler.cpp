@@ -8,11 +8,13 @@
 #include "buffers/Record.h"
 #include "buffers/fOffsett.h"
 #include "commands/CmdList.h"
+#include "engine/ScriptText.h"
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/ScriptWord.h"
 
 namespace kestrel {
 
@@ -28,26 +30,34 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     text = std::move(out);
 }
 
-// The bytes the finish marker encodes to ("" when no finish marker is set).
-std::string finishCode(wren::IHandleLetters& letters) {
-    std::string code = letters.encode("");
-    letters.setBError(0);
-    letters.setSLog("");
-    return code;
+// Refuses a buffer set whose label or pointer names a script cannot hold:
+// written into "#ORG" lines and command lines, such a name could end the line
+// and plant a statement of its own, or read back as another name.
+void checkNames(const FileBuffer& buffers) {
+    for (int b = 0; b < FileBuffer::kDataBuffers; ++b) {
+        if (buffers.buffer(b).empty()) continue;
+        for (const auto& label : buffers.labels(b).items()) {
+            const std::string why = ScriptWord::fault(label->name);
+            if (!why.empty())
+                throw FormatError("label name '" + label->name + "' of buffer " + std::to_string(b) + " " + why +
+                                  "; it cannot be written in a script");
+        }
+    }
+    // Pointer names take the place of pointer fields; an empty name leaves the field as it is.
+    for (const auto& pointer : buffers.pointers().items()) {
+        if (pointer->name.empty()) continue;
+        const std::string why = ScriptWord::fault(pointer->name);
+        if (!why.empty())
+            throw FormatError("pointer name '" + pointer->name + "' " + why + "; it cannot be written in a script");
+    }
 }
 
-// Decoded text of a text block without one trailing finish marker, which
-// compiling the line appends again.
-std::string decodeText(wren::IHandleLetters& letters, const std::string& bytes) {
-    const std::string finish = finishCode(letters);
-    std::string body = bytes;
-    if (!finish.empty() && body.size() >= finish.size() &&
-        body.compare(body.size() - finish.size(), finish.size(), finish) == 0)
-        body.resize(body.size() - finish.size());
-    std::string text = letters.Decode(body);
-    letters.setBError(0);
-    letters.setSLog("");
-    return text;
+// The start of a script that rawdecode appends to: a script the decompiler
+// wrote stays as it is; anything else in slot 16 is a comment.
+std::string scriptHead(const std::string& slot, const std::string& decompiled) {
+    if (slot.empty()) return slot;
+    if (slot == decompiled) return slot;
+    return ScriptText::commentLines(slot);
 }
 
 // Closes the files a directive opened, whatever the loop it ran closed already.
@@ -72,12 +82,14 @@ void decompileLabel(Control& engine, Shared& shared, int b, int32_t i, std::stri
         buffers.PointerPeek(code, mask);
         files.echo("DEBUNKED: " + code, false, 4);
         replaceAll(code, "; ", "\r\n");
+        replaceAll(code, "&h", "0x");
         script += code;
     } else if (mode == 8) {
-        script += "=" + decodeText(*shared.gLetters, code);
+        script += "=" + ScriptText::text(*shared.gLetters, code);
     } else if (mode > 8) {
         files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
         shared.gRecord->undraw(code, false);
+        replaceAll(code, "&h", "0x");
         script += code;
     }
 }
@@ -108,12 +120,12 @@ void decompileBlock(Control& engine, Shared& shared, int32_t offset, int mode, i
         } else if (mode == 8) {
             buffers.setInbuffer(1);
             // A text ends with the code of its finish marker.
-            const std::string finish = finishCode(*shared.gLetters);
+            const std::string finish = ScriptText::finishCode(*shared.gLetters);
             if (!finish.empty()) {
                 const std::size_t end = block.find(finish);
                 if (end != std::string::npos) block.resize(end + finish.size());
             }
-            script += "=" + decodeText(*shared.gLetters, block) + "\r\n";
+            script += "=" + ScriptText::text(*shared.gLetters, block) + "\r\n";
         } else if (mode > 8) {
             files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
             shared.gRecord->undraw(block, true);
@@ -127,7 +139,8 @@ void decompileBlock(Control& engine, Shared& shared, int32_t offset, int mode, i
 void Decompiler::KaScript(Control& engine) {
     Shared& shared = engine.shared_;
     FileBuffer& buffers = *shared.gBuffers;
-    std::string script = "//" + buffers.buffer(16);
+    checkNames(buffers);
+    std::string script = ScriptText::commentLines(buffers.buffer(16));
     for (int b = 0; b <= 15; ++b) {
         if (buffers.buffer(b).empty()) continue;
         const int32_t labels = buffers.count(b);
@@ -140,8 +153,8 @@ void Decompiler::KaScript(Control& engine) {
                                    " cannot be decompiled: " + error.what());
             }
         }
-        replaceAll(script, "&h", "0x");
     }
+    engine.decompiled_ = script;
     buffers.setBuffer(16, script);
 }
 
@@ -149,10 +162,9 @@ void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
     Shared& shared = engine.shared_;
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
-    // The set's comment heads the script as a "//" line, as in KaScript, so
+    // The set's comment heads the script as "//" lines, as in KaScript, so
     // that the script compiles again.
-    std::string script = buffers.buffer(16);
-    if (!script.empty() && script.rfind("//", 0) != 0) script = "//" + script;
+    std::string script = scriptHead(buffers.buffer(16), engine.decompiled_);
     std::set<int32_t> visited;
     const int32_t length = files.fLen();
     // The walk follows the pointers it finds itself, not those a compile
@@ -172,6 +184,7 @@ void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
         mode = buffers.inmode();
         offset = buffers.inoffsett();
     }
+    engine.decompiled_ = script;
     buffers.setBuffer(16, script);
 }
 
@@ -204,7 +217,13 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         const int depth = files().fileno();
         if (!files().OpenFile(name, "read").empty()) {
             files().setFilename("fullpath", name);
-            buffers().readbuffer("");
+            // A file that is refused leaves no script behind, and no file open.
+            try {
+                buffers().readbuffer("");
+            } catch (...) {
+                closeDownTo(files(), depth);
+                throw;
+            }
             closeDownTo(files(), depth);
             KaScript(engine);
             files().setFilename("ext", "ksc");

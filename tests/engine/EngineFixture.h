@@ -3,8 +3,10 @@
 // lines captured and helpers to write scripts and read buffers.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,28 @@ protected:
         shared.reset();
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(dir_);
+    }
+
+    // The source tree, for the bundled codesets and examples.
+    static std::filesystem::path repository() {
+        const char* data = std::getenv("KESTREL_TEST_DATA");
+        return data ? std::filesystem::path(data).parent_path() : std::filesystem::path(KESTREL_SOURCE_DIR);
+    }
+    static std::string readFile(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The bundled codesets into the scratch folder, entry by entry: copying
+    // onto an existing folder fails on some systems.
+    void copyCodesets() {
+        namespace fs = std::filesystem;
+        for (const auto& entry : fs::recursive_directory_iterator(repository() / "codesets")) {
+            const fs::path target = dir_ / entry.path().lexically_relative(repository() / "codesets");
+            if (entry.is_directory())
+                fs::create_directories(target);
+            else
+                fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+        }
     }
 
     void write(const std::string& name, const std::string& text) {

@@ -2,8 +2,6 @@
 // after it has been decompiled, from a buffer file and from an image.
 #include "EngineFixture.h"
 
-#include <cstdlib>
-
 #include "buffers/OffsetList.h"
 
 namespace kestrel::test {
@@ -11,16 +9,6 @@ namespace kestrel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path repository() {
-    const char* data = std::getenv("KESTREL_TEST_DATA");
-    return data ? fs::path(data).parent_path() : fs::path(KESTREL_SOURCE_DIR);
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Labels and bytes of a buffer set, as comparable text.
 std::string describe(FileBuffer& set) {
@@ -48,14 +36,7 @@ class RoundTrip : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        // Entry by entry: copying onto an existing folder fails on some systems.
-        for (const auto& entry : fs::recursive_directory_iterator(repository() / "codesets")) {
-            const fs::path target = dir_ / entry.path().lexically_relative(repository() / "codesets");
-            if (entry.is_directory())
-                fs::create_directories(target);
-            else
-                fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
-        }
+        copyCodesets();
         for (const char* name : {"labels", "pointers", "text", "raw"})
             fs::copy_file(repository() / "examples" / (std::string(name) + ".ksc"), dir_ / (std::string(name) + ".ksc"));
     }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <system_error>
 
@@ -15,6 +16,7 @@
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "support/CurrentDirectory.h"
+#include "support/ScriptScan.h"
 
 namespace kestrel::fuzz {
 
@@ -127,6 +129,7 @@ EntryPoints::EntryPoints() : dir_(freshFolder()), platform_(dir_.string()) {
     run("#boot fuzz");
     if (shared_->gEngine->errorCount() != 0 || shared_->gEngine->codeset() != "fuzz")
         throw std::runtime_error("the fuzz codeset did not load");
+    writeScratch(kSentinel, "still here");
 }
 
 EntryPoints::~EntryPoints() {
@@ -176,6 +179,19 @@ void EntryPoints::readbuffer(const std::string& file) {
     FileDepth opened(*shared_->gFiles);
     writeScratch("in.buf", file);
 
+    // What a reader accepts burns with every placeholder patched.
+    {
+        FileBuffer burnt(*shared_->gFiles);
+        open("in.buf", "read");
+        bool read = false;
+        attempt([&] {
+            burnt.readbuffer("");
+            read = true;
+        });
+        opened.closeAll();
+        if (read) burnPatchesEveryPlaceholder(burnt);
+    }
+
     // Into the engine's set, so that KaScript decompiles what was read.
     shared_->replaceBuffers();
     FileBuffer& set = *shared_->gBuffers;
@@ -206,7 +222,48 @@ void EntryPoints::readbuffer(const std::string& file) {
     shared_->replaceBuffers();
     removeScratch("in.ksc");
     run("#decode in.buf");
+    compileDecompiled("in.ksc");
     removeScratch("in.ksc");
+}
+
+void EntryPoints::burnPatchesEveryPlaceholder(FileBuffer& set) {
+    FileDepth opened(*shared_->gFiles);
+    // Pushed targets never ask for an address (nobody would answer).
+    for (const auto& pointer : set.pointers().items()) set.pushoffsett(pointer->name, 0x100);
+    writeScratch("burn.bin", std::string());
+    open("burn.bin", "read");
+    attempt([&] { set.burnbuffer(); });
+    opened.closeAll();
+    removeScratch("burn.bin");
+    for (int b = 0; b < FileBuffer::kDataBuffers; ++b)
+        if (set.buffer(b).find("!PTR") != std::string::npos)
+            throw std::logic_error("buffer " + std::to_string(b) + " still holds a pointer placeholder after the burn");
+}
+
+void EntryPoints::compileDecompiled(const std::string& name) {
+    const std::string script = readScratch(name);
+    if (script.empty()) return;
+    const std::vector<std::string> foreign = test::ScriptScan::foreignStatements(script);
+    if (!foreign.empty())
+        throw std::logic_error("the decompiled script holds the statement '" + foreign.front() + "'");
+
+    auto listing = [this] {
+        std::set<std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) entries.insert(entry.path().string());
+        return entries;
+    };
+    writeScratch("check.ksc", script);
+    removeScratch("check.buf");
+    const std::set<std::string> before = listing();
+    shared_->replaceBuffers();
+    FileDepth opened(*shared_->gFiles);
+    run("#encode check.ksc");
+    opened.closeAll();
+    test::CurrentDirectory scratch(dir_);
+    removeScratch("check.buf");
+    if (readScratch(kSentinel) != "still here") throw std::logic_error("compiling the decompiled script removed the sentinel");
+    if (listing() != before) throw std::logic_error("compiling the decompiled script changed the scratch folder");
+    removeScratch("check.ksc");
 }
 
 void EntryPoints::decode(const std::string& bytes) {
@@ -268,8 +325,10 @@ void EntryPoints::rawdecode(const std::string& image) {
         shared_->replaceBuffers();
         run(std::string("#rawdecode img.bin ") + offset + " 3");
     }
-    removeScratch("img0.ksc");
-    removeScratch("img1.ksc");
+    for (const char* script : {"img0.ksc", "img1.ksc"}) {
+        compileDecompiled(script);
+        removeScratch(script);
+    }
 }
 
 } // namespace kestrel::fuzz

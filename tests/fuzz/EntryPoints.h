@@ -37,7 +37,10 @@ public:
     // A buffer file: readbuffer into a fresh set, again merged under a
     // prefix, KaScript over what was read, read by the buffer writer's set
     // (any header) with every label's data fetched, the set written back, and
-    // the directives kapeek and decode on the file.
+    // the directives kapeek and decode on the file. A file that was read
+    // burns with every pointer placeholder patched; the script that decode
+    // wrote holds none but the decompiler's own statements and compiles
+    // without touching the sentinel file. A breach is a std::logic_error.
     void readbuffer(const std::string& file);
     // Bytecode: CmdList::decode then CmdList::dealias, image and buffer mode.
     void decode(const std::string& bytes);
@@ -45,8 +48,12 @@ public:
     // as a data line and of the lines undraw made.
     void record(const std::string& bytes);
     // An image: kascriptraw from kWalkStart in modes 3, 8 and 9, then the
-    // directive "#rawdecode img 0x0 3" and "#rawdecode img 0x1 3".
+    // directive "#rawdecode img 0x0 3" and "#rawdecode img 0x1 3", whose
+    // scripts are checked and compiled as decode's are.
     void rawdecode(const std::string& image);
+
+    // The file that a planted statement would delete, in the scratch folder.
+    static constexpr const char* kSentinel = "sentinel.txt";
 
     // kascriptraw over `image` from `offset` on a fresh buffer set; the
     // script it made (slot 16). KestrelErrors reach the caller.
@@ -74,6 +81,13 @@ private:
     std::string walkImage(int32_t offset, int mode);
     // Runs one code line through the engine, as typed at the console.
     void run(const std::string& line);
+    // Checks the decompiled script `name` (when one was written) and
+    // compiles it on a fresh set; std::logic_error when it holds a foreign
+    // statement or compiling it changed the scratch folder.
+    void compileDecompiled(const std::string& name);
+    // Burns `set` (every pointer target pushed) into a scratch image;
+    // std::logic_error when a pointer placeholder is left in its buffers.
+    void burnPatchesEveryPlaceholder(FileBuffer& set);
 
     std::filesystem::path dir_;
     test::FakePlatform platform_;

@@ -110,6 +110,21 @@ std::vector<Seed> Seeds::bufferFiles() {
         put(set, 1, "raw", 9, std::string("\x00\xFF\x10\x20", 4));
         out.push_back({"every-command.buf", save(set)});
     }
+    {
+        // Directives planted behind line breaks in the comment and a text.
+        FileBuffer set(files);
+        set.setBuffer(16, "x\r\n#del sentinel.txt\n#mkdir planted\r;#del sentinel.txt");
+        put(set, 0, "main", 3, assemble({"wait 5"}));
+        put(set, 1, "talk", 8, "A\n#del sentinel.txt\r\n;#mkdir planted\xFF");
+        out.push_back({"planted-lines.buf", save(set)});
+    }
+    {
+        // The same in a label and a pointer name (the reader refuses both;
+        // edits of them explore what is near).
+        FileBuffer set(files);
+        put(set, 0, "x\r\n#del sentinel.txt", 3, "\x05!PTR", "y;#mkdir planted,1,3");
+        out.push_back({"planted-names.buf", save(set)});
+    }
     return out;
 }
 
