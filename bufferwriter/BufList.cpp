@@ -204,22 +204,14 @@ bool BufList::loadOne(const std::string& name) {
         }
 
     const std::string prefix = prefixFor(base);
-    // The file is read whole into a scratch set first, so that a file that
-    // fails half-way leaves nothing behind in the set.
-    {
-        FileBuffer scratch(*files_, kTitle, [](const std::string&) { return true; });
-        files_->setMuted(true);
-        try {
-            scratch.readbuffer(prefix);
-        } catch (const KestrelError& error) {
-            files_->setMuted(false);
-            files_->echo("Skipped " + name + ": " + error.what());
-            return false;
-        }
-        files_->setMuted(false);
+    // readbuffer checks the whole file before it changes the set, so a file
+    // that fails half-way leaves nothing behind.
+    try {
+        set_->readbuffer(prefix);
+    } catch (const KestrelError& error) {
+        files_->echo("Skipped " + name + ": " + error.what());
+        return false;
     }
-    files_->SeekData(0);
-    set_->readbuffer(prefix);
     loaded_.push_back({identity, prefix});
     return true;
 }

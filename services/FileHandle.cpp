@@ -254,7 +254,7 @@ FileHandle::~FileHandle() {
 }
 
 void FileHandle::echo(const std::string& text, bool underline, int indent) {
-    if (text.empty() || muted_) return;
+    if (text.empty()) return;
     if (console_) {
         try {
             if (console_->textLength() > 10000) console_->keepLast(8000);

@@ -92,9 +92,6 @@ public:
     void cls();
     void setConsole(ConsoleSink* console) { console_ = console; }
     ConsoleSink* console() const { return console_; }
-    // While muted, echo writes nothing (a trial read whose lines the real
-    // read repeats).
-    void setMuted(bool muted) { muted_ = muted; }
     // Flushes and closes the log (before a critical exit).
     void closeLog();
     // The critical-error box: closes the log, then the platform shows the box
@@ -126,7 +123,6 @@ private:
     std::string logLine_;  // log text not yet written: echo writes it in large pieces
     void flushLog();
     ConsoleSink* console_ = nullptr;
-    bool muted_ = false;
     std::ofstream log_;
     std::string logPath_;
     std::vector<std::unique_ptr<OpenEntry>> stack_;  // files 2..fileno

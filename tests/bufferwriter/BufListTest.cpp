@@ -113,7 +113,7 @@ TEST_F(BufListTest, ARequestDuringALoadJoinsTheQueue) {
     const std::string file = abc();
     const std::string other = writeBuf("other.buf", {{0, "x", "\x01"}});
     // The missing file's box dispatches a forwarded start.
-    platform.hook = [&] { list().forwarded(other); };
+    platform.duringBox = [&] { list().forwarded(other); };
     list().start(path("missing.buf") + ";" + file);
     EXPECT_EQ(texts(), (std::vector<std::string>{"abc.a", "abc.b", "abc.c", "other.x"}));
     EXPECT_TRUE(list().files().empty());
@@ -128,7 +128,7 @@ TEST_F(BufListTest, ARequestDuringABurnIsLoadedAfterIt) {
     list().pushthese(0x1000);  // b floats behind a, onto c: the burn asks
     const std::string other = writeBuf("other.buf", {{0, "x", "\x01"}});
     // The question dispatches an execute request.
-    platform.hook = [&] {
+    platform.duringBox = [&] {
         list().execute(other);
         EXPECT_EQ(list().offsetts().size(), 3u);  // not loaded yet: the burn runs
     };

@@ -1,22 +1,14 @@
 #pragma once
-// The buffer writer's model on a scripted platform, in a fresh temporary
-// folder, with helpers that write buffer files and images.
+// The buffer writer's model on the scripted platform of the buffer tests, in
+// their fresh temporary folder, with helpers that write buffer files and images.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 #include <memory>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "buffers/BufferFixture.h"
 #include "bufferwriter/BufList.h"
-#include "buffers/FileBuffer.h"
-#include "services/FileHandle.h"
-#include "support/FakePlatform.h"
-#include "text/Autobank.h"
 
 namespace kestrel::test {
 
@@ -31,78 +23,22 @@ struct LabelSpec {
     std::string pointers;
 };
 
-// A scripted platform that can run a hook inside a box, as a window's
-// message loop would dispatch a forwarded request while a box is shown.
-class HookPlatform : public FakePlatform {
-public:
-    using FakePlatform::FakePlatform;
-    std::function<void()> hook;
-
-    void messageBox(const std::string& text, const std::string& title) override {
-        runHook();
-        FakePlatform::messageBox(text, title);
-    }
-    bool askYesNo(const std::string& text, const std::string& title) override {
-        runHook();
-        return FakePlatform::askYesNo(text, title);
-    }
-    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title) override {
-        runHook();
-        return FakePlatform::inputBox(prompt, title);
-    }
-
-private:
-    void runHook() {
-        if (!hook) return;
-        auto once = std::move(hook);
-        hook = nullptr;
-        once();
-    }
-};
-
-class PloverFixture : public ::testing::Test {
+class PloverFixture : public BufferFixture {
 protected:
-    PloverFixture() : dir_(freshDir()), platform(dir_.string()) { setAutobank(true); }
-    ~PloverFixture() override {
-        list_.reset();
-        setAutobank(true);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    ~PloverFixture() override { list_.reset(); }
 
     BufList& list() {
         if (!list_) list_ = std::make_unique<BufList>(platform);
         return *list_;
     }
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    static std::string slurp(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    static void spit(const std::string& file, const std::string& data) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    }
-
     // Writes a buffer file the way the compiler does; returns its path.
     std::string writeBuf(const std::string& name, const std::vector<LabelSpec>& labels,
                          const std::string& comment = "") {
-        FileHandle files(platform, "kestrel");
-        FileBuffer set(files);
-        for (const LabelSpec& label : labels) {
-            set.setInbuffer(static_cast<uint8_t>(label.buffer));
-            set.setInname(label.name);
-            set.setInmode(3);
-            set.add_Data(label.data, label.pointers);
-        }
-        if (!comment.empty()) set.setBuffer(FileBuffer::kCommentSlot, comment);
-        std::string file = path(name);
-        std::filesystem::remove(file);
-        if (files.OpenFile(file, "write").empty()) ADD_FAILURE() << "cannot write " << file;
-        set.writebuffer();
-        files.closefile();
+        FileBuffer fresh(files);
+        for (const LabelSpec& label : labels) put(fresh, label.buffer, label.name, label.data, label.pointers);
+        if (!comment.empty()) fresh.setBuffer(FileBuffer::kCommentSlot, comment);
+        save(fresh, name);
         return path(name);
     }
 
@@ -119,20 +55,6 @@ protected:
     }
 
     bool logged(const std::string& part) { return list().log().find(part) != std::string::npos; }
-
-private:
-    static std::filesystem::path freshDir() {
-        std::random_device random;
-        auto dir = std::filesystem::temp_directory_path() /
-                   ("kestrel-plover-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(dir);
-        return dir;
-    }
-
-    std::filesystem::path dir_;
-
-protected:
-    HookPlatform platform;
 
 private:
     std::unique_ptr<BufList> list_;
