@@ -8,6 +8,7 @@
 #include "engine/Decompiler.h"
 #include "engine/DefinitionDirectives.h"
 #include "engine/EngineDirectives.h"
+#include "engine/Registration.h"
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
 #include "text/Autobank.h"
@@ -22,7 +23,7 @@ int Control::Call::count() const { return words.count(); }
 
 const std::string& Control::Call::arg(int index) const { return words.values(index); }
 
-Control::Control(Shared& shared) : shared_(shared) {
+Control::Control(Shared& shared) : shared_(shared), registration_(std::make_unique<Registration>(shared)) {
     setAutobank(true);
     EngineDirectives::install(*this, directives_);
     DefinitionDirectives::install(*this, directives_);
@@ -43,13 +44,14 @@ int Control::lineNumber() const { return shared_.gFiles->lineno(); }
 
 void Control::reportError(const std::string& message) {
     ++errors_;
-    const std::string where = shared_.gFiles->currentFileName();
+    FileHandle& files = *shared_.gFiles;
+    const std::string where = files.currentFileName();
     if (where.empty() && inputLine_ > 0)
-        shared_.gFiles->echo(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
+        files.diagnostic(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
     else if (where.empty())
-        shared_.gFiles->echo(inputName_ + ": " + message);
+        files.diagnostic(inputName_ + ": " + message);
     else
-        shared_.gFiles->echo(where + ":" + std::to_string(lineNumber()) + ": " + message);
+        files.diagnostic(where + ":" + std::to_string(lineNumber()) + ": " + message);
 }
 
 // The line loop: reads the file on top of the stack until the stack is back
@@ -67,6 +69,17 @@ void Control::kaRunFile() {
         if (!line.empty()) codeLine(line);
     }
     if (!fPending.empty()) pending(clear_pendng());
+    finishRegistration();
+}
+
+void Control::finishRegistration() {
+    if (fLastDirective != "register") return;
+    fLastDirective.clear();
+    try {
+        registration_->write();
+    } catch (const std::exception& error) {
+        reportError(error.what());
+    }
 }
 
 bool Control::runScript(std::string name) {
@@ -273,6 +286,7 @@ void Control::ProcessDirective(std::string line, const std::string& comment) {
     words.kaSplit(line, " ");
     const std::string keyword = numeric::lower(words.values(0));
     if ((fLastDirective == "alias" || fLastDirective == "addcmmd") && keyword != "addparm") commitDefinition();
+    if (fLastDirective == "register" && keyword != "regext") finishRegistration();
     Call call{words, line, comment};
     auto handler = directives_.find(keyword);
     if (handler != directives_.end())

@@ -12,6 +12,7 @@
 
 namespace kestrel {
 
+class Registration;
 class Shared;
 class SmartString;
 
@@ -38,7 +39,8 @@ public:
     // Errors reported so far (statements that failed, files that could not be
     // opened, unknown commands); the program's exit status derives from it.
     int errorCount() const { return errors_; }
-    // Reports "<file>:<line>: <message>" through the log and counts it.
+    // Reports "<file>:<line>: <message>" as a diagnostic (the log and the
+    // console's diagnostic channel) and counts it.
     void reportError(const std::string& message);
     // Where lines come from while no script file is open ("<stdin>", line 3),
     // for the messages of reportError.
@@ -46,6 +48,12 @@ public:
         inputName_ = std::move(name);
         inputLine_ = line;
     }
+
+    // The file-type registration being collected (`register`, `regext`).
+    Registration& registration() { return *registration_; }
+    // Writes a registration that is still open (the end of a script or of
+    // the command line); a failure is reported like a statement's error.
+    void finishRegistration();
 
     bool autoPop() const { return fAutoPop; }
     bool locked() const { return fLocked; }
@@ -92,6 +100,7 @@ private:
     std::vector<std::unique_ptr<CodeFrame>> frames_;
     std::size_t depth_ = 0;
     std::unordered_map<std::string, Handler> directives_;
+    std::unique_ptr<Registration> registration_;
     std::string fPending;
     std::string fLastDirective;
     bool fAutoPop = false;

@@ -2,6 +2,7 @@
 // Everything the core asks of the operating system beyond standard C++:
 // dialogs, names, the shell. The core sees only this interface; posix/ and
 // win32/ implement it, tests use a fake.
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,23 @@ struct FileDialogRequest {
     bool mustExist = false;
     bool multiSelect = false;
     unsigned optionBits = 0;    // raw option bits for the numeric mode form
+};
+
+// An exclusive lock on a file, held until the object is destroyed.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
+class FileTypeSet;
+class InstanceChannel;
+
+// One line for the console: typed, or handed over by another start of the
+// program (then `directory` is the sender's current directory).
+struct ConsoleInput {
+    std::string text;
+    bool forwarded = false;
+    std::string directory;
 };
 
 class Platform {
@@ -69,6 +87,32 @@ public:
     // --yes: Yes/No questions answer Yes without asking.
     void setAssumeYes(bool yes) { assumeYes_ = yes; }
 
+    // --- the per-user registry store and the desktop ------------------
+    // The running executable's own path (not KESTREL_HOME); "" when unknown.
+    virtual std::string executablePath() { return std::string(); }
+    // The file that holds the per-user registry store; "" when there is none.
+    virtual std::string registryFile() { return std::string(); }
+    // Waits for an exclusive lock on `path` (created if needed); nullptr when
+    // the file cannot be locked.
+    virtual std::unique_ptr<FileLock> lockFile(const std::string& path);
+    // The program that opens a text file for editing in registered commands.
+    virtual std::string textEditorProgram() { return "notepad.exe"; }
+    // Makes the desktop offer the registered verbs of a codeset (files the
+    // file manager reads); returns notes for the log, one per line.
+    virtual std::vector<std::string> publishFileTypes(const FileTypeSet& types);
+    // Removes what publishFileTypes wrote for a codeset.
+    virtual std::vector<std::string> withdrawFileTypes(const std::string& codeset);
+
+    // --- one instance per user ------------------------------------------
+    // The channel through which starts of `program` find the running one;
+    // nullptr when the platform has none or it is unsafe to use.
+    virtual std::unique_ptr<InstanceChannel> instanceChannel(const std::string& program);
+    // While set, readConsoleInput also returns lines that the channel received.
+    void setInstanceChannel(InstanceChannel* channel) { channel_ = channel; }
+    // One typed or forwarded line; nullopt at the end of input. Forwarded
+    // lines are taken only between typed lines.
+    virtual std::optional<ConsoleInput> readConsoleInput(const std::string& prompt);
+
     // --- the console ---------------------------------------------------
     // One line typed at the console (with line editing where available);
     // nullopt at the end of input.
@@ -79,8 +123,17 @@ public:
     virtual void clearConsole() {}
     // Flushes what writeConsole buffered.
     virtual void flushConsole();
+    // Whether console text reaches a screen that a person watches: an
+    // interactive run whose console output is a terminal. Only then are the
+    // banner shown and the screen cleared, so batch runs and pipes get the
+    // log lines alone.
+    virtual bool consoleIsTerminal() { return false; }
+    // One diagnostic line ("file:line: message", the error summary) for
+    // standard error, after the console text written so far.
+    virtual void writeDiagnostic(std::string_view line);
 
 protected:
+    InstanceChannel* channel_ = nullptr;
     bool batch_ = false;
     bool assumeYes_ = false;
 };

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "services/ConsoleSink.h"
 #include "services/DirectorySearch.h"
+#include "services/RegistryStore.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 
@@ -265,6 +266,21 @@ void FileHandle::echo(const std::string& text, bool underline, int indent) {
         } catch (const std::exception&) {
         }
     }
+    logLine(text, underline, indent);
+}
+
+void FileHandle::diagnostic(const std::string& text) {
+    if (text.empty()) return;
+    if (console_) {
+        try {
+            console_->diagnostic(text);
+        } catch (const std::exception&) {
+        }
+    }
+    logLine(text, false, 0);
+}
+
+void FileHandle::logLine(const std::string& text, bool underline, int indent) {
     if (!log_.is_open()) return;
     // Files open besides the log; the file being opened is pushed only after
     // its "#PROCESS" line and a closed one is popped before its summary.
@@ -899,5 +915,44 @@ std::string FileHandle::dosWord(const std::string& word, std::string& argument) 
     }
     return "";
 }
+
+} // namespace kestrel
+
+namespace kestrel {
+
+RegistryStore& FileHandle::registry() {
+    if (!registry_) registry_ = std::make_unique<RegistryStore>(platform_, platform_.registryFile());
+    return *registry_;
+}
+
+bool FileHandle::CreateNewKey(const std::string& path, const std::string& value) {
+    return registry().CreateNewKey(path, value);
+}
+
+std::string FileHandle::GetKeyValue(const std::string& path, const std::string& valuename) {
+    return registry().GetKeyValue(path, valuename).value_or(std::string());
+}
+
+bool FileHandle::SetKeyValue(const std::string& path, const std::string& valuename, const std::string& value,
+                             int type) {
+    return registry().SetKeyValue(path, valuename, value, type);
+}
+
+bool FileHandle::DeleteRegKey(const std::string& path) { return registry().DeleteRegKey(path); }
+
+namespace {
+
+std::string nulList(const std::optional<std::vector<std::string>>& names) {
+    std::string out;
+    if (names)
+        for (const auto& name : *names) out += name + '\0';
+    return out;
+}
+
+} // namespace
+
+std::string FileHandle::EnumRegKeys(const std::string& path) { return nulList(registry().EnumRegKeys(path)); }
+
+std::string FileHandle::EnumRegValues(const std::string& path) { return nulList(registry().EnumRegValues(path)); }
 
 } // namespace kestrel

@@ -1,6 +1,9 @@
 #include "platform/posix/PosixPlatform.h"
 
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/select.h>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +18,10 @@
 #include <readline/history.h>
 #include <readline/readline.h>
 
+#include "platform/FileTypeSet.h"
+#include "platform/InstanceChannel.h"
+#include "platform/posix/DesktopFiles.h"
+#include "platform/posix/PosixInstanceChannel.h"
 #include "platform/posix/TerminalText.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -186,7 +193,18 @@ void PosixPlatform::flushConsole() {
 
 void PosixPlatform::clearConsole() {
     writePending();
-    if (stdoutIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
+    if (consoleIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
+}
+
+bool PosixPlatform::consoleIsTerminal() { return interactive() && stdoutIsTerminal(); }
+
+void PosixPlatform::writeDiagnostic(std::string_view line) {
+    writePending();
+    std::fflush(stdout);
+    std::string out = isatty(STDERR_FILENO) ? TerminalText::escape(line) : std::string(line);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    std::fflush(stderr);
 }
 
 std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
@@ -237,15 +255,26 @@ std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
 
 // --- names ---------------------------------------------------------------
 
-std::string PosixPlatform::programDirectory() {
+PosixPlatform::Home PosixPlatform::findHome() {
     std::string home = environment("KESTREL_HOME");
-    if (!home.empty()) return home;
+    if (!home.empty()) return {home, false};
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && exe.has_parent_path()) return exe.parent_path().string();
-    fs::path cwd = fs::current_path(ec);
-    return ec ? std::string(".") : cwd.string();
+    if (ec || !exe.has_parent_path()) {
+        fs::path cwd = fs::current_path(ec);
+        return {ec ? std::string(".") : cwd.string(), false};
+    }
+    fs::path folder = exe.parent_path();
+#ifdef KESTREL_INSTALLED_HOME
+    // An installed program keeps its codesets in the data folder, at the same
+    // place relative to the executable wherever the tree was installed.
+    fs::path data = (folder / KESTREL_INSTALLED_HOME).lexically_normal();
+    if (fs::is_directory(data, ec)) return {data.string(), true};
+#endif
+    return {folder.string(), false};
 }
+
+std::string PosixPlatform::programDirectory() { return findHome().folder; }
 
 bool PosixPlatform::usableFolder(const std::string& folder) {
     if (folder.empty()) return false;
@@ -257,8 +286,12 @@ bool PosixPlatform::usableFolder(const std::string& folder) {
 std::string PosixPlatform::logDirectory() {
     std::string forced = environment("KESTREL_LOG_DIR");
     if (!forced.empty()) return usableFolder(forced) ? forced : std::string();
-    std::string beside = joinFolder(programDirectory(), "log");
-    if (usableFolder(beside)) return beside;
+    // Logs never go into an installed data folder, even a writable one.
+    Home home = findHome();
+    if (!home.installed) {
+        std::string beside = joinFolder(home.folder, "log");
+        if (usableFolder(beside)) return beside;
+    }
     std::string state = environment("XDG_STATE_HOME");
     if (state.empty()) {
         std::string home = environment("HOME");
@@ -423,6 +456,144 @@ std::string PosixPlatform::openTextEditor(const std::string& file) {
     if (args.empty()) args.push_back("xdg-open");
     args.push_back(asArgument(file));
     return spawn(args, file);
+}
+
+} // namespace kestrel
+
+namespace kestrel {
+
+namespace {
+
+// flock() on an open descriptor: released when the descriptor closes, also
+// when the process dies, so a crash leaves no stale lock.
+class PosixFileLock : public FileLock {
+public:
+    explicit PosixFileLock(int fd) : fd_(fd) {}
+    ~PosixFileLock() override { close(fd_); }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string PosixPlatform::executablePath() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+std::string PosixPlatform::registryFile() {
+    std::string forced = environment("KESTREL_REGISTRY");
+    if (!forced.empty()) return forced;
+    std::string config = environment("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        std::string home = environment("HOME");
+        if (home.empty()) return "";
+        config = home + "/.config";
+    }
+    return config + "/kestrel/registry.reg";
+}
+
+std::unique_ptr<FileLock> PosixPlatform::lockFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return nullptr;
+        }
+    }
+    return std::make_unique<PosixFileLock>(fd);
+}
+
+std::vector<std::string> PosixPlatform::publishFileTypes(const FileTypeSet& types) {
+    return DesktopFiles::fromEnvironment().publish(types);
+}
+
+std::vector<std::string> PosixPlatform::withdrawFileTypes(const std::string& codeset) {
+    return DesktopFiles::fromEnvironment().withdraw(codeset);
+}
+
+std::unique_ptr<InstanceChannel> PosixPlatform::instanceChannel(const std::string& program) {
+    return PosixInstanceChannel::open(program);
+}
+
+namespace {
+
+// readline's callback interface hands the finished line to a plain function.
+struct CallbackLine {
+    bool done = false;
+    bool ended = false;
+    std::string text;
+};
+CallbackLine* gCallbackLine = nullptr;
+
+void takeCallbackLine(char* line) {
+    if (!gCallbackLine) return;
+    gCallbackLine->done = true;
+    if (!line) {
+        gCallbackLine->ended = true;
+    } else {
+        gCallbackLine->text = line;
+        std::free(line);
+    }
+}
+
+} // namespace
+
+std::optional<ConsoleInput> PosixPlatform::readConsoleInput(const std::string& promptText) {
+    if (!forwarded_.empty()) return takeForwarded();
+    if (!channel_ || !interactive()) return Platform::readConsoleInput(promptText);
+    writePending();
+    flushConsole();
+    rl_outstream = stdout;
+    const std::string shown = TerminalText::escape(promptText);
+    CallbackLine result;
+    gCallbackLine = &result;
+    rl_callback_handler_install(shown.c_str(), takeCallbackLine);
+    if (!stashedLine_.empty()) {
+        rl_insert_text(stashedLine_.c_str());
+        stashedLine_.clear();
+        rl_redisplay();
+    }
+    std::optional<ConsoleInput> answer;
+    while (!answer) {
+        bool typed = false;
+        std::vector<InstanceChannel::Message> arrived = channel_->service(STDIN_FILENO, -1, typed);
+        if (!arrived.empty()) {
+            // Put the half-typed line aside; the caller runs the forwarded
+            // line and the next call shows the prompt with it again. Lines
+            // that arrive together queue up behind the first.
+            stashedLine_.assign(rl_line_buffer ? rl_line_buffer : "", static_cast<std::size_t>(rl_end));
+            rl_replace_line("", 0);
+            rl_redisplay();
+            rl_callback_handler_remove();
+            std::fputs("\n", stdout);
+            for (auto& message : arrived) forwarded_.push_back(std::move(message));
+            break;
+        }
+        if (!typed) continue;
+        rl_callback_read_char();
+        if (result.done) {
+            rl_callback_handler_remove();
+            if (result.ended) {
+                gCallbackLine = nullptr;
+                return std::nullopt;
+            }
+            if (!trimmed(result.text).empty()) add_history(result.text.c_str());
+            answer = ConsoleInput{result.text, false, std::string()};
+        }
+    }
+    gCallbackLine = nullptr;
+    if (answer) return answer;
+    return takeForwarded();
+}
+
+std::optional<ConsoleInput> PosixPlatform::takeForwarded() {
+    InstanceChannel::Message message = std::move(forwarded_.front());
+    forwarded_.pop_front();
+    return ConsoleInput{std::move(message.text), true, std::move(message.directory)};
 }
 
 } // namespace kestrel

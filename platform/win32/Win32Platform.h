@@ -50,6 +50,11 @@ public:
     std::string openTextEditor(const std::string& file) override;
 
     bool interactive() const override { return !batch_; }
+    // The console is a character device (a console window), not a file or pipe.
+    bool consoleIsTerminal() override;
+
+    // LockFileEx on the whole file; released when the handle closes.
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
 
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.

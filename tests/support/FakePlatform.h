@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -27,6 +28,8 @@ public:
     // Runs once inside the next box, as a window's message loop dispatches
     // other messages (a forwarded request) while a box is shown.
     std::function<void()> duringBox;
+    std::string registryPath;                // "" = no registry store
+    std::string executable;                  // executablePath()
 
     void messageBox(const std::string& text, const std::string& title) override {
         runDuringBox();
@@ -61,6 +64,10 @@ public:
         return answer;
     }
     std::string programDirectory() override { return home_; }
+    std::string executablePath() override { return executable; }
+    std::string registryFile() override { return registryPath; }
+    // One thread at a time in the tests that use it: the lock only has to exist.
+    std::unique_ptr<FileLock> lockFile(const std::string&) override { return std::make_unique<FileLock>(); }
     std::string logDirectory() override { return logDir; }
     std::string resolveExisting(const std::string& name) override {
         std::string native = nativePath(name);
@@ -88,6 +95,17 @@ public:
         return "";
     }
     bool interactive() const override { return false; }
+
+    // The console streams, kept apart as a program's stdout and stderr are.
+    bool terminal = false;                   // consoleIsTerminal
+    std::string consoleText;                 // writeConsole
+    int clears = 0;                          // clearConsole
+    std::vector<std::string> diagnostics;    // writeDiagnostic
+    void writeConsole(std::string_view text) override { consoleText += text; }
+    void clearConsole() override { ++clears; }
+    void flushConsole() override {}
+    bool consoleIsTerminal() override { return terminal; }
+    void writeDiagnostic(std::string_view line) override { diagnostics.emplace_back(line); }
 
 private:
     void runDuringBox() {
