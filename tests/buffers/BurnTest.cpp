@@ -220,7 +220,7 @@ TEST_F(Burning, HeaderRuleDecidesWhichBufferFilesAreRead) {
 
     FileBuffer strict(files, "Other", [](const std::string&) { return false; });
     ASSERT_FALSE(files.OpenFile(out, "read").empty());
-    strict.readbuffer("");
+    EXPECT_THROW(strict.readbuffer(""), FormatError);
     files.closefile();
     EXPECT_EQ(strict.count(0), 0);
 }
