@@ -6,6 +6,7 @@
 //   kestrel_workload compile DIR LINES        DIR/compile.ksc, DIR/compile.s
 //   kestrel_workload chain DIR BLOCKS BYTES   DIR/chain.bin; prints the first block's offset
 //   kestrel_workload burn DIR LABELS BYTES    DIR/burn.buf, DIR/burn.bin, DIR/burn-expected.bin
+//   kestrel_workload burns DIR COUNT BYTES    DIR/burns.ksc, DIR/burns.bin, DIR/burns-expected.bin
 //   kestrel_workload limits DIR               DIR/limits.buf
 //   kestrel_workload search DIR BYTES         DIR/search.bin; prints the free-space search's first location
 #include <cstdint>
@@ -18,6 +19,7 @@
 
 #include "bench/BenchCodeset.h"
 #include "bench/BufferFileWriter.h"
+#include "bench/BurnLineWorkload.h"
 #include "bench/BurnWorkload.h"
 #include "bench/ChainImage.h"
 #include "bench/CompileWorkload.h"
@@ -46,8 +48,13 @@ int usage() {
                  "       kestrel_workload compile DIR LINES\n"
                  "       kestrel_workload chain DIR BLOCKS BYTES\n"
                  "       kestrel_workload burn DIR LABELS BYTES\n"
+<<<<<<< HEAD
                  "       kestrel_workload limits DIR\n"
                  "       kestrel_workload search DIR BYTES\n");
+=======
+                 "       kestrel_workload burns DIR COUNT BYTES\n"
+                 "       kestrel_workload limits DIR\n");
+>>>>>>> main
     return 2;
 }
 
@@ -92,6 +99,7 @@ int main(int argc, char** argv) {
             writeFile(dir / "burn.buf", burn.bufferFile().bytes());
             writeFile(dir / "burn.bin", burn.image());
             writeFile(dir / "burn-expected.bin", burn.expected());
+<<<<<<< HEAD
         } else if (what == "search" && argc == 4) {
             // Data that is never filler, with three runs of 0xFF in the last
             // MiB: a Look for 4096 bytes from 0 reads the whole image.
@@ -111,6 +119,16 @@ int main(int argc, char** argv) {
             }
             writeFile(dir / "search.bin", image);
             std::printf("&H%zX\n", first + 1);
+=======
+        } else if (what == "burns" && argc == 5) {
+            BurnLineOptions options;
+            options.burns = static_cast<int>(number(argv[3]));
+            options.imageSize = number(argv[4]);
+            const BurnLineWorkload burns(options);
+            writeFile(dir / "burns.ksc", burns.script());
+            writeFile(dir / "burns.bin", burns.image());
+            writeFile(dir / "burns-expected.bin", burns.expected());
+>>>>>>> main
         } else if (what == "limits" && argc == 3) {
             writeFile(dir / "limits.buf", BufferFileWriter::atLimits(4).bytes());
         } else {

@@ -10,6 +10,7 @@
 #include "buffers/FileBuffer.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
+#include "services/ImageWorkingCopy.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -565,7 +566,7 @@ bool BufList::burn() {
     return burned;
 }
 
-// The image is burned in a copy beside it, which replaces it only when every
+// The image is burned in a working copy that replaces it only when every
 // byte is written: the image is either as it was or fully burned.
 bool BufList::burnImage(const std::string& image, const BurnPlan& plan) {
     const std::string resolved = platform_.resolveExisting(image);
@@ -573,52 +574,22 @@ bool BufList::burnImage(const std::string& image, const BurnPlan& plan) {
         tell("Burn: the image '" + image + "' does not exist; nothing burned");
         return false;
     }
-    const fs::path imagePath = resolved;
-    const fs::path temporary = resolved + ".burning";
-    std::error_code ec;
-    fs::copy_file(imagePath, temporary, fs::copy_options::overwrite_existing, ec);
-    if (!ec) fs::permissions(temporary, fs::status(imagePath).permissions(), ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        tell("Burn: cannot prepare '" + resolved + "' for burning: " + ec.message());
-        return false;
-    }
     try {
-        std::string name = temporary.string();
-        ScopedFile file(*files_, name, "read");
-        if (!file) throw FormatError("cannot open '" + temporary.string() + "'");
-        set_->applyBurn(plan);
-    } catch (...) {
-        fs::remove(temporary, ec);
-        throw;
-    }
-    fs::rename(temporary, imagePath, ec);
-    if (ec) {
-        const std::string reason = ec.message();
-        fs::remove(temporary, ec);
-        tell("Burn: cannot replace '" + resolved + "': " + reason);
+        ImageWorkingCopy copy(platform_, resolved);
+        {
+            std::string name = copy.path();
+            ScopedFile file(*files_, name, "read");
+            if (!file) throw BurnError("cannot open the working copy '" + copy.path() + "'");
+            set_->applyBurn(plan);
+        }
+        copy.commit();
+    } catch (const KestrelError& error) {
+        tell(std::string("Burn: nothing burned: ") + error.what());
         return false;
     }
     setDestination(resolved);
     files_->echo("Burned into " + resolved);
     return true;
-}
-
-std::vector<ImageMap::Cell> BufList::imageMap(std::size_t count) {
-    map_.survey(destination_.empty() ? std::string() : platform_.resolveExisting(destination_), count);
-    std::vector<ImageMap::Span> labels;
-    for (const Entry& entry : offsetts_) {
-        const auto text = set_->pushed(entry.name);
-        const double at = text ? numeric::read(*text) : 0;
-        if (at <= 0) continue;
-        try {
-            labels.emplace_back(static_cast<int64_t>(at),
-                                static_cast<int64_t>(set_->Get_Data(entry.label, entry.buffer).size()));
-        } catch (const KestrelError&) {
-            // A label the set no longer holds draws nothing.
-        }
-    }
-    return map_.cells(labels, search_.room());
 }
 
 // --- texts -----------------------------------------------------------------------

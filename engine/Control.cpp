@@ -9,8 +9,12 @@
 #include "engine/DefinitionDirectives.h"
 #include "engine/EngineDirectives.h"
 #include "engine/Registration.h"
+#include "engine/ImageDirectives.h"
+#include "engine/LineImages.h"
 #include "engine/Shared.h"
+#include "platform/Platform.h"
 #include "services/FileHandle.h"
+#include "services/ImageWorkingCopy.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -23,11 +27,15 @@ int Control::Call::count() const { return words.count(); }
 
 const std::string& Control::Call::arg(int index) const { return words.values(index); }
 
-Control::Control(Shared& shared) : shared_(shared), registration_(std::make_unique<Registration>(shared)) {
+Control::Control(Shared& shared)
+    : shared_(shared),
+      registration_(std::make_unique<Registration>(shared)),
+      lineImages_(std::make_unique<LineImages>(shared.platform)) {
     setAutobank(true);
     EngineDirectives::install(*this, directives_);
     DefinitionDirectives::install(*this, directives_);
     Decompiler::install(*this, directives_);
+    ImageDirectives::install(*this, directives_);
 }
 
 Control::~Control() = default;
@@ -118,13 +126,24 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
+// A top-level line left by an exception (a critical error, `exit`) changes
+// no image; a line that ends normally has already finished its images.
+struct LineGuard {
+    LineImages* images;
+    ~LineGuard() {
+        if (images) images->abandon();
+    }
+};
+
 } // namespace
 
 void Control::KaCode(std::string line) { codeLine(line); }
 
 void Control::codeLine(std::string& line) {
+    const bool topLevel = depth_ == 0;
     CodeFrame& frame = enterFrame();
     DepthGuard leave{depth_};
+    LineGuard images{topLevel ? lineImages_.get() : nullptr};
     SmartString& pieces = frame.pieces;
     if (!fBlockComment) {
         trimFresh(pieces, line);
@@ -146,11 +165,22 @@ void Control::codeLine(std::string& line) {
     // The first piece was trimmed with the whole line; later ones are trimmed
     // on their own so that each has its own prefix and comment.
     const int count = pieces.count();
-    runPiece(pieces, line);
-    for (int i = 1; i <= count; ++i) {
-        frame.next = pieces.values(i);
-        trimFresh(frame.piece, frame.next);
-        runPiece(frame.piece, line);
+    try {
+        runPiece(pieces, line);
+        for (int i = 1; i <= count; ++i) {
+            frame.next = pieces.values(i);
+            trimFresh(frame.piece, frame.next);
+            runPiece(frame.piece, line);
+        }
+    } catch (const ProgramExit& exit) {
+        // `exit` ends the line as its end would, burns included; after a
+        // critical error (status 2) every image keeps its old bytes.
+        if (topLevel && exit.status != 2) {
+            const int before = errors_;
+            finishLine();
+            if (errors_ > before && exit.status == 0) throw ProgramExit{1};
+        }
+        throw;
     }
     // Every code line returns to the home buffer. A statement may have
     // replaced the buffer set (`boot`, `kableewy`): fetch it now.
@@ -158,6 +188,23 @@ void Control::codeLine(std::string& line) {
     const uint8_t home = buffers.lastbuffer;
     buffers.setInbuffer(home);
     buffers.lastbuffer = home;
+    if (topLevel) finishLine();
+}
+
+void Control::finishLine() {
+    if (lineImages_->empty()) return;
+    const LineImages::Outcome outcome = lineImages_->finish();
+    for (const std::string& image : outcome.kept)
+        shared_.gFiles->echo("'" + image + "' left unchanged: a burn of this line failed");
+    for (const std::string& problem : outcome.problems) reportError(problem);
+}
+
+std::string Control::imageForReading(const std::string& name) {
+    if (lineImages_->empty()) return name;
+    const std::string existing = shared_.platform.resolveExisting(name);
+    if (existing.empty()) return name;
+    const std::string copy = lineImages_->workingCopyOf(existing);
+    return copy.empty() ? name : copy;
 }
 
 void Control::runPiece(SmartString& piece, std::string& line) {

@@ -34,7 +34,7 @@ void Platform::writeDiagnostic(std::string_view line) {
 
 namespace kestrel {
 
-std::unique_ptr<FileLock> Platform::lockFile(const std::string&) { return nullptr; }
+std::unique_ptr<FileLock> Platform::waitForLock(const std::string&) { return nullptr; }
 
 std::vector<std::string> Platform::publishFileTypes(const FileTypeSet&) {
     return {"the desktop of this system reads the registry store itself"};

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileLock.h"
+
 namespace kestrel {
 
 struct FileDialogRequest {
@@ -16,12 +18,6 @@ struct FileDialogRequest {
     bool mustExist = false;
     bool multiSelect = false;
     unsigned optionBits = 0;    // raw option bits for the numeric mode form
-};
-
-// An exclusive lock on a file, held until the object is destroyed.
-class FileLock {
-public:
-    virtual ~FileLock() = default;
 };
 
 class FileTypeSet;
@@ -71,6 +67,19 @@ public:
     // Path separator used when joining names ("\\" or "/").
     virtual char separator() const = 0;
 
+    // --- replacing files -------------------------------------------------
+    // Locks an existing file against other burns of it; nullptr when another
+    // holds it. FileError when it cannot be opened.
+    virtual std::unique_ptr<FileLock> lockFile(const std::string& path) = 0;
+    // Creates `copy` holding the bytes and permissions of `original`. The
+    // name must be new: when a file or link of that name exists, nothing is
+    // touched and the result is false. FileError for any other failure, with
+    // no partial copy left behind.
+    virtual bool copyToNewFile(const std::string& original, const std::string& copy) = 0;
+    // Puts `source` in place of `target` in one step, once the bytes of
+    // `source` are on the disk. FileError when it cannot.
+    virtual void replaceFile(const std::string& source, const std::string& target) = 0;
+
     // --- shell ---------------------------------------------------------
     // Open a document with its associated program (argument vector, never a
     // shell string). Returns "" when started, else a note for the log (for
@@ -93,8 +102,9 @@ public:
     // The file that holds the per-user registry store; "" when there is none.
     virtual std::string registryFile() { return std::string(); }
     // Waits for an exclusive lock on `path` (created if needed); nullptr when
-    // the file cannot be locked.
-    virtual std::unique_ptr<FileLock> lockFile(const std::string& path);
+    // the file cannot be locked. For short critical sections such as a change
+    // of the registry store; burns use lockFile, which never waits.
+    virtual std::unique_ptr<FileLock> waitForLock(const std::string& path);
     // The program that opens a text file for editing in registered commands.
     virtual std::string textEditorProgram() { return "notepad.exe"; }
     // Makes the desktop offer the registered verbs of a codeset (files the

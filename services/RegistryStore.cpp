@@ -321,7 +321,7 @@ bool RegistryStore::update(Change change) {
         if (ec) return fail("cannot create " + folder.string() + ": " + ec.message());
         fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
     }
-    auto lock = platform_.lockFile(path_ + ".lock");
+    auto lock = platform_.waitForLock(path_ + ".lock");
     if (!lock) return fail("cannot lock the registry store " + path_);
     Tree tree;
     if (!load(tree)) return false;

@@ -495,7 +495,7 @@ std::string PosixPlatform::registryFile() {
     return config + "/kestrel/registry.reg";
 }
 
-std::unique_ptr<FileLock> PosixPlatform::lockFile(const std::string& path) {
+std::unique_ptr<FileLock> PosixPlatform::waitForLock(const std::string& path) {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
     while (flock(fd, LOCK_EX) != 0) {

@@ -73,6 +73,10 @@ public:
     std::string shellOpen(const std::string& target) override;
     std::string openTextEditor(const std::string& file) override;
 
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    bool copyToNewFile(const std::string& original, const std::string& copy) override;
+    void replaceFile(const std::string& source, const std::string& target) override;
+
     bool interactive() const override;
 
     // The registry store is $KESTREL_REGISTRY, else
@@ -81,7 +85,7 @@ public:
     // through freedesktop files (DesktopFiles).
     std::string executablePath() override;
     std::string registryFile() override;
-    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    std::unique_ptr<FileLock> waitForLock(const std::string& path) override;
     std::string textEditorProgram() override { return "xdg-open"; }
     std::vector<std::string> publishFileTypes(const FileTypeSet& types) override;
     std::vector<std::string> withdrawFileTypes(const std::string& codeset) override;

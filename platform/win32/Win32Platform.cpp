@@ -446,7 +446,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<FileLock> Win32Platform::lockFile(const std::string& path) {
+std::unique_ptr<FileLock> Win32Platform::waitForLock(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;

@@ -20,6 +20,7 @@
 //   vector (never through cmd.exe) from the system folder by full path, so a
 //   notepad.exe lying in the current folder is never picked up.
 // windows.h stays inside this folder: the header declares no Windows types.
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -49,12 +50,16 @@ public:
     std::string shellOpen(const std::string& target) override;
     std::string openTextEditor(const std::string& file) override;
 
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    bool copyToNewFile(const std::string& original, const std::string& copy) override;
+    void replaceFile(const std::string& source, const std::string& target) override;
+
     bool interactive() const override { return !batch_; }
     // The console is a character device (a console window), not a file or pipe.
     bool consoleIsTerminal() override;
 
     // LockFileEx on the whole file; released when the handle closes.
-    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    std::unique_ptr<FileLock> waitForLock(const std::string& path) override;
 
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.
