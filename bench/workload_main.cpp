@@ -48,13 +48,9 @@ int usage() {
                  "       kestrel_workload compile DIR LINES\n"
                  "       kestrel_workload chain DIR BLOCKS BYTES\n"
                  "       kestrel_workload burn DIR LABELS BYTES\n"
-<<<<<<< HEAD
+                 "       kestrel_workload burns DIR COUNT BYTES\n"
                  "       kestrel_workload limits DIR\n"
                  "       kestrel_workload search DIR BYTES\n");
-=======
-                 "       kestrel_workload burns DIR COUNT BYTES\n"
-                 "       kestrel_workload limits DIR\n");
->>>>>>> main
     return 2;
 }
 
@@ -99,7 +95,6 @@ int main(int argc, char** argv) {
             writeFile(dir / "burn.buf", burn.bufferFile().bytes());
             writeFile(dir / "burn.bin", burn.image());
             writeFile(dir / "burn-expected.bin", burn.expected());
-<<<<<<< HEAD
         } else if (what == "search" && argc == 4) {
             // Data that is never filler, with three runs of 0xFF in the last
             // MiB: a Look for 4096 bytes from 0 reads the whole image.
@@ -119,7 +114,6 @@ int main(int argc, char** argv) {
             }
             writeFile(dir / "search.bin", image);
             std::printf("&H%zX\n", first + 1);
-=======
         } else if (what == "burns" && argc == 5) {
             BurnLineOptions options;
             options.burns = static_cast<int>(number(argv[3]));
@@ -128,7 +122,6 @@ int main(int argc, char** argv) {
             writeFile(dir / "burns.ksc", burns.script());
             writeFile(dir / "burns.bin", burns.image());
             writeFile(dir / "burns-expected.bin", burns.expected());
->>>>>>> main
         } else if (what == "limits" && argc == 3) {
             writeFile(dir / "limits.buf", BufferFileWriter::atLimits(4).bytes());
         } else {

@@ -652,7 +652,6 @@ void FileHandle::putText(DataKind kind, std::string_view text) {
     else stack_.back()->write(text);
 }
 
-<<<<<<< HEAD
 std::size_t FileHandle::readBytes(char* out, std::size_t count) {
     OpenEntry& file = top();
     file.requireOpen();
@@ -662,12 +661,12 @@ std::size_t FileHandle::readBytes(char* out, std::size_t count) {
     if (got <= 0) return 0;
     file.at += got;
     return static_cast<std::size_t>(got);
-=======
+}
+
 void FileHandle::syncData() {
     OpenEntry& file = top();
     file.requireOpen();
     if (file.file.pubsync() != 0) throw FormatError("cannot write to " + file.name);
->>>>>>> main
 }
 
 void FileHandle::SeekData(int32_t offset) {
