@@ -592,6 +592,23 @@ bool BufList::burnImage(const std::string& image, const BurnPlan& plan) {
     return true;
 }
 
+std::vector<ImageMap::Cell> BufList::imageMap(std::size_t count) {
+    map_.survey(destination_.empty() ? std::string() : platform_.resolveExisting(destination_), count);
+    std::vector<ImageMap::Span> labels;
+    for (const Entry& entry : offsetts_) {
+        const auto text = set_->pushed(entry.name);
+        const double at = text ? numeric::read(*text) : 0;
+        if (at <= 0) continue;
+        try {
+            labels.emplace_back(static_cast<int64_t>(at),
+                                static_cast<int64_t>(set_->Get_Data(entry.label, entry.buffer).size()));
+        } catch (const KestrelError&) {
+            // A label the set no longer holds draws nothing.
+        }
+    }
+    return map_.cells(labels, search_.room());
+}
+
 // --- texts -----------------------------------------------------------------------
 
 std::string BufList::info() const { return set_->buffer(FileBuffer::kCommentSlot); }
