@@ -664,6 +664,17 @@ void FileHandle::putText(DataKind kind, std::string_view text) {
     else stack_.back()->write(text);
 }
 
+std::size_t FileHandle::readBytes(char* out, std::size_t count) {
+    OpenEntry& file = top();
+    file.requireOpen();
+    file.turnTo(false);
+    ++file.lines;
+    const auto got = file.file.sgetn(out, static_cast<std::streamsize>(count));
+    if (got <= 0) return 0;
+    file.at += got;
+    return static_cast<std::size_t>(got);
+}
+
 void FileHandle::syncData() {
     OpenEntry& file = top();
     file.requireOpen();
