@@ -1,0 +1,35 @@
+#pragma once
+// The text of an automation argument that may be a word or a number.
+#include <oleauto.h>
+
+#include <string>
+
+#include "codec/com/ByteString.h"
+
+namespace wren::com {
+
+class VariantText {
+public:
+    // Strings keep their bytes, numbers become their decimal digits; an
+    // omitted optional argument and an empty variant are "". Anything else
+    // (an object, an array) gives false.
+    static bool read(const VARIANT& value, std::string& text) {
+        VARIANT plain;
+        VariantInit(&plain);
+        if (FAILED(VariantCopyInd(&plain, const_cast<VARIANT*>(&value)))) return false;
+        bool ok = true;
+        if (plain.vt == VT_EMPTY || (plain.vt == VT_ERROR && plain.scode == DISP_E_PARAMNOTFOUND)) {
+            text.clear();
+        } else if (plain.vt == VT_BSTR) {
+            text = ByteString::fromBstr(plain.bstrVal);
+        } else if (SUCCEEDED(VariantChangeType(&plain, &plain, 0, VT_BSTR))) {
+            text = ByteString::fromBstr(plain.bstrVal);
+        } else {
+            ok = false;
+        }
+        VariantClear(&plain);
+        return ok;
+    }
+};
+
+} // namespace wren::com
