@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "codec/Wren.h"
+
 #include <cstdio>
 #include <iostream>
 
@@ -14,6 +16,11 @@ std::optional<std::string> Platform::readConsoleLine(const std::string& prompt) 
     if (!std::getline(std::cin, line)) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
+}
+
+wren::WrenObject* Platform::createCodecObject(const char* classId) {
+    wren::WrenObject* object = nullptr;
+    return WrenCreateInstance(classId, &object) == 0 ? object : nullptr;
 }
 
 void Platform::writeConsole(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }

@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+namespace wren {
+class WrenObject;
+}
+
 namespace kestrel {
 
 struct FileDialogRequest {
@@ -68,6 +72,13 @@ public:
     void setBatch(bool batch) { batch_ = batch; }
     // --yes: Yes/No questions answer Yes without asking.
     void setAssumeYes(bool yes) { assumeYes_ = yes; }
+
+    // --- the text codec library -----------------------------------------
+    // A new object of the wren class named by its class identifier
+    // (wren::kHandleLettersClsid, wren::kHandleWordsClsid); the caller
+    // releases it. nullptr for an identifier the library does not know. The
+    // base calls the library's own factory; Windows goes through COM.
+    virtual wren::WrenObject* createCodecObject(const char* classId);
 
     // --- the console ---------------------------------------------------
     // One line typed at the console (with line editing where available);
