@@ -41,9 +41,27 @@ HRESULT ServerModule::typeInfo(REFGUID interfaceId, ITypeInfo** info) {
     // The system caches loaded type libraries, so each object may ask again.
     HRESULT result = LoadTypeLibEx(path().c_str(), REGKIND_NONE, &library);
     if (FAILED(result)) return result;
-    result = library->GetTypeInfoOfGuid(interfaceId, info);
+    ITypeInfo* found = nullptr;
+    result = library->GetTypeInfoOfGuid(interfaceId, &found);
     library->Release();
-    return result;
+    if (FAILED(result)) return result;
+    // A dual interface is found as its dispatch half; DispInvoke needs the
+    // vtable half, which the dispatch half refers to as implemented type -1.
+    TYPEATTR* attributes = nullptr;
+    bool dual = false;
+    if (SUCCEEDED(found->GetTypeAttr(&attributes))) {
+        dual = attributes->typekind == TKIND_DISPATCH && (attributes->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+        found->ReleaseTypeAttr(attributes);
+    }
+    HREFTYPE vtableHalf = 0;
+    ITypeInfo* vtableInfo = nullptr;
+    if (dual && SUCCEEDED(found->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableHalf)) &&
+        SUCCEEDED(found->GetRefTypeInfo(vtableHalf, &vtableInfo))) {
+        found->Release();
+        found = vtableInfo;
+    }
+    *info = found;
+    return S_OK;
 }
 
 } // namespace wren::com

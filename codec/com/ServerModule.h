@@ -22,8 +22,8 @@ public:
     static void unlock();
     static bool canUnload();
 
-    // Type information of one interface, from the type library embedded in
-    // the DLL. The caller releases it.
+    // Type information of one interface (of a dual interface, its vtable
+    // half), from the type library embedded in the DLL. The caller releases it.
     static HRESULT typeInfo(REFGUID interfaceId, ITypeInfo** info);
 };
 

@@ -321,6 +321,10 @@ TEST(WrenServerRegistration, UnregisterRemovesOnlyWhatPointsAtThisDll) {
     EXPECT_EQ(classesDefault(L"Wren.HandleWords\\CLSID"), L"{40CEEFB8-7657-4C2E-B8BE-B07990DEE3CB}");
     EXPECT_EQ(classesDefault(kLibraryKey + L"\\1.0\\0\\win32"), ours);
     EXPECT_TRUE(classesKeyExists(L"Interface\\{B3DC2DC8-E4EE-4310-BCB1-BB34FC66C915}"));
+    // The type library describes IDispatch for its own layout only; the
+    // system's registration of IDispatch must not be taken over.
+    EXPECT_NE(classesDefault(L"Interface\\{00020400-0000-0000-C000-000000000046}\\TypeLib"),
+              L"{A44958E3-D472-4266-AA7D-7699B5DCBC23}");
 
     // A copy registered in another folder owns the keys now: unregistering
     // ours leaves them alone.
