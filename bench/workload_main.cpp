@@ -6,6 +6,7 @@
 //   kestrel_workload compile DIR LINES        DIR/compile.ksc, DIR/compile.s
 //   kestrel_workload chain DIR BLOCKS BYTES   DIR/chain.bin; prints the first block's offset
 //   kestrel_workload burn DIR LABELS BYTES    DIR/burn.buf, DIR/burn.bin, DIR/burn-expected.bin
+//   kestrel_workload burns DIR COUNT BYTES    DIR/burns.ksc, DIR/burns.bin, DIR/burns-expected.bin
 //   kestrel_workload limits DIR               DIR/limits.buf
 #include <cstdio>
 #include <exception>
@@ -16,6 +17,7 @@
 
 #include "bench/BenchCodeset.h"
 #include "bench/BufferFileWriter.h"
+#include "bench/BurnLineWorkload.h"
 #include "bench/BurnWorkload.h"
 #include "bench/ChainImage.h"
 #include "bench/CompileWorkload.h"
@@ -44,6 +46,7 @@ int usage() {
                  "       kestrel_workload compile DIR LINES\n"
                  "       kestrel_workload chain DIR BLOCKS BYTES\n"
                  "       kestrel_workload burn DIR LABELS BYTES\n"
+                 "       kestrel_workload burns DIR COUNT BYTES\n"
                  "       kestrel_workload limits DIR\n");
     return 2;
 }
@@ -89,6 +92,14 @@ int main(int argc, char** argv) {
             writeFile(dir / "burn.buf", burn.bufferFile().bytes());
             writeFile(dir / "burn.bin", burn.image());
             writeFile(dir / "burn-expected.bin", burn.expected());
+        } else if (what == "burns" && argc == 5) {
+            BurnLineOptions options;
+            options.burns = static_cast<int>(number(argv[3]));
+            options.imageSize = number(argv[4]);
+            const BurnLineWorkload burns(options);
+            writeFile(dir / "burns.ksc", burns.script());
+            writeFile(dir / "burns.bin", burns.image());
+            writeFile(dir / "burns-expected.bin", burns.expected());
         } else if (what == "limits" && argc == 3) {
             writeFile(dir / "limits.buf", BufferFileWriter::atLimits(4).bytes());
         } else {

@@ -11,8 +11,24 @@
 
 namespace kestrel {
 
-FileBuffer::FileBuffer(FileHandle& files, std::string title)
-    : files_(files), title_(std::move(title)), current_(std::make_shared<fOffsett>()) {
+namespace {
+
+// "Plover" places files of any program; every other title reads its own.
+FileBuffer::HeaderRule titleRule(const std::string& title) {
+    if (title == "Plover") return [](const std::string&) { return true; };
+    return [title](const std::string& header) { return header == title; };
+}
+
+} // namespace
+
+FileBuffer::FileBuffer(FileHandle& files, std::string title) : FileBuffer(files, title, titleRule(title)) {}
+
+FileBuffer::FileBuffer(FileHandle& files, std::string title, HeaderRule acceptsHeader)
+    : files_(files),
+      title_(std::move(title)),
+      acceptsHeader_(std::move(acceptsHeader)),
+      resolver_(askingResolver(files.platform())),
+      current_(std::make_shared<fOffsett>()) {
     current_->mode = 3;
 }
 
@@ -48,9 +64,7 @@ bool plainList(const std::string& list) {
 
 // The tokenizer lower-cases every piece but the last, unless it is one character.
 void lowerPiece(std::string& piece) {
-    if (piece.size() < 2) return;
-    for (char& c : piece)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    if (piece.size() >= 2) textkit::lowerInPlace(piece);
 }
 
 } // namespace
@@ -83,15 +97,6 @@ std::vector<std::string> FileBuffer::splitList(const std::string& list) {
         }
         for (int i = 0; i < last; ++i) items.push_back(pieces.values(i));
         rest = pieces.values(last);
-    }
-}
-
-void FileBuffer::replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    if (from.empty()) return;
-    std::string::size_type at = 0;
-    while ((at = text.find(from, at)) != std::string::npos) {
-        text.replace(at, from.size(), to);
-        at += to.size();
     }
 }
 
@@ -221,7 +226,7 @@ void FileBuffer::add_Data(const std::string& data, const std::string& pointerLis
     }
 
     if (slot.kind == SlotKind::Empty) slot.kind = SlotKind::Bytes;
-    if (slot.kind != SlotKind::Bytes) files_.critical(std::string("This Buffer typed as :") + kindName(slot.kind));
+    if (slot.kind != SlotKind::Bytes) throw SlotKindError(std::string("This Buffer typed as :") + kindName(slot.kind));
     slot.bytes += data;
 
     if (!current_->name.empty()) labels_[static_cast<std::size_t>(b)].add(current_, current_->name);
@@ -243,7 +248,7 @@ void FileBuffer::add_Picture(const std::string& picture, int slot) {
     if (slot == -1) slot = current_->buffer;
     checkSlot(slot);
     Slot& target = slots_[static_cast<std::size_t>(slot)];
-    if (target.kind != SlotKind::Empty) files_.critical(std::string("This Buffer typed as :") + kindName(target.kind));
+    if (target.kind != SlotKind::Empty) throw SlotKindError(std::string("This Buffer typed as :") + kindName(target.kind));
     target.kind = SlotKind::Picture;
     target.bytes = picture;
 }

@@ -9,18 +9,22 @@
 // FileBufferBurn.cpp (burning into an image).
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "buffers/BurnPlan.h"
 #include "buffers/OffsetList.h"
 #include "buffers/fOffsett.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
 class FileHandle;
+class Platform;
 
 class FileBuffer {
 public:
@@ -35,9 +39,25 @@ public:
 
     enum class SlotKind { Empty, Bytes, Picture };
 
+    // Which headers of buffer files the set reads (the header is the title
+    // of the program that wrote the file).
+    using HeaderRule = std::function<bool(const std::string& header)>;
+    // The address of a pointer target that no label and no push gives: the
+    // full target name in, an address whose numeric reading is not 0 out, or
+    // nullopt when none can be had (the burn then cannot go on).
+    using PointerResolver = std::function<std::optional<double>(const std::string& target)>;
+
     // `title` is the program's title: written as the header of buffer files
     // and required of the files read, except that "Plover" reads any header.
     explicit FileBuffer(FileHandle& files, std::string title = "Kestrel");
+    FileBuffer(FileHandle& files, std::string title, HeaderRule acceptsHeader);
+
+    // The resolver that asks the user with the platform's input box until
+    // the answer is a non-zero address; nullopt when the box is cancelled.
+    static PointerResolver askingResolver(Platform& platform);
+    // Replaces the resolver used by pointerpop and burnbuffer (at first the
+    // asking one).
+    void setPointerResolver(PointerResolver resolver) { resolver_ = std::move(resolver); }
 
     // --- the current record ----------------------------------------------
     const std::string& inname() const { return current_->name; }
@@ -89,7 +109,8 @@ public:
     void pushoffsett(const std::string& name, int32_t address);
     // The pushed address text of a label (spaced decimal), if any.
     std::optional<std::string> pushed(const std::string& name) const;
-    // Patches pointer n (1-based) into its buffer.
+    // Patches pointer n (1-based) into its buffer. FloatingPointerError when
+    // its target has no address.
     void pointerpop(int32_t n);
     // Replaces "$q" in decoded text by the names of the pointers at the
     // positions q of `list` (pairs), relative to the current record.
@@ -105,8 +126,21 @@ public:
     // every name gets the prefix `mergestr` + "." when it is not empty.
     void readbuffer(std::string mergestr);
     // Gives every label an address, patches every pointer and writes every
-    // label's bytes into the open image.
+    // label's bytes into the open image: planBurn with the set's resolver,
+    // then applyBurn. BurnError (nothing changed) or FloatingPointerError.
     void burnbuffer();
+    // Every label's address and every pointer's value, without changing the
+    // set or touching a file. Pointer targets that neither a label nor a push
+    // gives go to `resolve`.
+    BurnPlan planBurn(const PointerResolver& resolve) const;
+    BurnPlan planBurn() const { return planBurn(resolver_); }
+    // Carries out a plan made for this set: pushes the labels' addresses,
+    // patches the pointers into the buffers and writes each label's bytes at
+    // its address into the open file. A plan with problems other than
+    // floating pointers is refused with BurnError before anything changes;
+    // an unresolved pointer throws FloatingPointerError before a byte is
+    // written to the file.
+    void applyBurn(const BurnPlan& plan);
 
     const OffsetList& labels(int b) const;
     const OffsetList& pointers() const { return pointers_; }
@@ -124,7 +158,6 @@ private:
     // Splits a comma list with the tokenizer's rules, without its limit of
     // sixteen pieces.
     static std::vector<std::string> splitList(const std::string& list);
-    static void replaceAll(std::string& text, const std::string& from, const std::string& to);
     static void appendDecimal(std::string& text, int64_t value);
 
     // Records of one pointer list, checked, not yet added (keyed by Offset).
@@ -138,7 +171,13 @@ private:
     void writeRecord(const fOffsett& record);
     std::shared_ptr<fOffsett> readRecord(const std::string& prefix);
     void logRecord(const fOffsett& record);
-    void patchPointer(const fOffsett& record, int32_t b, int32_t position, int32_t value);
+    void patchPointer(int32_t b, int32_t position, int32_t value);
+    // The pointer's buffer, position, target and value; `addressOf` gives
+    // label addresses (0 when none).
+    BurnPlan::Pointer planPointer(const fOffsett& record, int32_t n,
+                                  const std::function<int64_t(const std::string&)>& addressOf,
+                                  const PointerResolver& resolve, std::vector<BurnPlan::Problem>& problems) const;
+    void logAdjusting(const BurnPlan::Pointer& pointer);
     // The pushed address of a label; what pushed() gives as text.
     std::optional<int32_t> pushedAddress(const std::string& name) const;
     // pushoffsett, giving the entry that now holds the address.
@@ -146,11 +185,13 @@ private:
 
     FileHandle& files_;
     std::string title_;
+    HeaderRule acceptsHeader_;
+    PointerResolver resolver_;
     std::array<Slot, kDataBuffers + 1> slots_;
     std::array<OffsetList, kDataBuffers> labels_;
     OffsetList pointers_;
     // Label name (any case) -> pushed address.
-    std::unordered_map<std::string, int32_t, OffsetList::FoldedHash, OffsetList::FoldedEqual> pushed_;
+    std::unordered_map<std::string, int32_t, textkit::FoldedHash, textkit::FoldedEqual> pushed_;
     std::shared_ptr<fOffsett> current_;
     // Reused for log lines and lower-cased names, so that a record costs no
     // allocation for them.

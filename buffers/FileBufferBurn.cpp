@@ -1,8 +1,11 @@
-// Burning the buffer set into an image: addresses for every label, then the
-// pointers, then each label's bytes at its address. A failing step is logged
-// and skipped; only the critical-error box ends a burn early.
+// Burning the buffer set into an image, in two steps: a plan that gives every
+// label an address and every pointer its value without changing anything,
+// then the plan carried out (pushes, pointer patches, each label's bytes at
+// its address). A plan with a problem writes nothing.
+#include <algorithm>
+#include <cmath>
 #include <limits>
-#include <vector>
+#include <unordered_map>
 
 #include "buffers/FileBuffer.h"
 #include "services/FileHandle.h"
@@ -14,97 +17,117 @@ namespace kestrel {
 
 namespace {
 
-int32_t checkedAddress(int64_t value) {
-    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-        throw OverflowError("address " + std::to_string(value) + " is out of the 32-bit range");
-    return static_cast<int32_t>(value);
-}
-
 std::string withoutMergePrefix(const std::string& name) {
     const auto dot = name.find('.');
     return dot == std::string::npos ? name : name.substr(dot + 1);
 }
 
+bool fitsInt32(int64_t value) {
+    return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
 } // namespace
 
-void FileBuffer::burnbuffer() {
-    auto skipped = [this](const KestrelError& error) { files_.echo(std::string(" - Skipped: ") + error.what()); };
-
-    // Every label gets pushed below.
-    std::size_t labelTotal = 0;
-    for (const OffsetList& list : labels_) labelTotal += list.items().size();
-    pushed_.reserve(pushed_.size() + labelTotal);
-    // Each label's entry in pushed_, for the writing phase (entries of an
-    // unordered_map stay where they are, and pushed_ loses none); nullptr
-    // when the label got no address here.
-    std::vector<const int32_t*> entries;
-    entries.reserve(labelTotal);
+BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
+    BurnPlan plan;
+    // Addresses the plan gives, over those pushed before: later phases read
+    // pushed() after the labels were pushed, and this is what they would see.
+    std::unordered_map<std::string, int64_t, OffsetList::FoldedHash, OffsetList::FoldedEqual> given;
+    auto addressOf = [&](const std::string& name) -> int64_t {
+        if (auto where = given.find(std::string_view(name)); where != given.end()) return where->second;
+        return pushedAddress(name).value_or(0);
+    };
 
     // Floating labels follow the label before them; the running address
     // carries on from one buffer into the next.
-    int32_t running = 0;
+    int64_t running = 0;
     for (int b = 0; b < kDataBuffers; ++b) {
+        const OffsetList& list = labels_[static_cast<std::size_t>(b)];
+        const auto length = static_cast<int64_t>(slots_[static_cast<std::size_t>(b)].bytes.size());
         int32_t previous = 0;
-        for (const auto& label : labels_[static_cast<std::size_t>(b)].items()) {
-            current_ = label;
-            const int32_t* entry = nullptr;
-            try {
-                auto where = pushed_.find(std::string_view(label->name));
-                const double fixed = where == pushed_.end() ? 0 : where->second;
-                if (fixed != 0) {
-                    running = numeric::toInt32(fixed);
-                    entry = &where->second;
-                } else {
-                    const std::string rest = withoutMergePrefix(label->name);
-                    if (SmartString::isvalue(rest, false))
-                        running = numeric::toInt32(numeric::read(rest));
-                    else
-                        running = checkedAddress(static_cast<int64_t>(running) + label->Offset - previous);
-                    entry = &pushEntry(label->name, running);
-                }
-            } catch (const KestrelError& error) {
-                skipped(error);
+        int32_t number = 0;
+        for (const auto& label : list.items()) {
+            BurnPlan::Label placed;
+            placed.name = label->name;
+            placed.buffer = b;
+            placed.number = ++number;
+            placed.offset = label->Offset;
+            // Get_Data's span: up to the next label in list order, clamped.
+            const int64_t from = std::clamp<int64_t>(label->Offset, 0, length);
+            int64_t to = length;
+            if (auto next = list.find(number + 1)) to = std::clamp<int64_t>(next->Offset, from, length);
+            placed.size = static_cast<int32_t>(to - from);
+
+            if (const int64_t fixed = addressOf(label->name); fixed != 0) {
+                running = fixed;
+            } else {
+                const std::string rest = withoutMergePrefix(label->name);
+                if (SmartString::isvalue(rest, false)) {
+                    const double value = numeric::read(rest);
+                    // Anything this far out is reported below as out of range.
+                    running = std::fabs(value) < 1e15 ? static_cast<int64_t>(std::nearbyint(value))
+                                                      : std::numeric_limits<int64_t>::max() / 2;
+                } else
+                    running += static_cast<int64_t>(label->Offset) - previous;
+                placed.pushes = true;
+                given[label->name] = running;
             }
-            entries.push_back(entry);
+            placed.address = running;
+            plan.labels.push_back(std::move(placed));
             previous = label->Offset;
         }
-        const auto length = static_cast<int64_t>(slots_[static_cast<std::size_t>(b)].bytes.size());
-        try {
-            running = checkedAddress(static_cast<int64_t>(running) + length - previous);
-        } catch (const KestrelError& error) {
-            skipped(error);
-        }
+        running += length - previous;
+    }
+    // A name given twice (labels of two buffers) ends with the later address,
+    // and pushed() is where every label's bytes go.
+    for (BurnPlan::Label& label : plan.labels) {
+        label.address = addressOf(label.name);
+        if (!fitsInt32(label.address))
+            plan.problems.push_back({BurnPlan::ProblemKind::AddressOverflow, label.name,
+                                     "label " + label.name + ": address " + std::to_string(label.address) +
+                                         " is out of the 32-bit range"});
+        else if (label.address < 0)
+            plan.problems.push_back({BurnPlan::ProblemKind::NegativeAddress, label.name,
+                                     "label " + label.name + ": negative address -0x" +
+                                         numeric::hexText(-label.address) + " lies before the image"});
     }
 
-    for (int32_t n = 1; n <= pointers_.count(); ++n) {
-        try {
-            pointerpop(n);
-        } catch (const KestrelError& error) {
-            skipped(error);
-        }
-    }
+    for (int32_t n = 1; n <= pointers_.count(); ++n)
+        if (auto record = pointers_.find(n))
+            plan.pointers.push_back(planPointer(*record, n, addressOf, resolve, plan.problems));
+    return plan;
+}
 
-    std::size_t next = 0;
-    for (int b = 0; b < kDataBuffers; ++b) {
-        const int32_t labelCount = labels_[static_cast<std::size_t>(b)].count();
-        for (int32_t k = 1; k <= labelCount; ++k) {
-            const int32_t* entry = entries[next++];
-            try {
-                std::string data = Get_Data(k, b);
-                const int32_t address = entry ? *entry : pushedAddress(current_->name).value_or(0);
-                files_.SeekData(address);
-                if (fillme >= 0 && fillme <= 255) data.assign(data.size(), static_cast<char>(fillme));
-                line_ = " - Putting [";
-                line_ += data;
-                line_ += "] at ";
-                line_ += numeric::hexText(address);
-                files_.echo(line_);
-                files_.putText(FileHandle::DataKind::block, data);
-            } catch (const KestrelError& error) {
-                skipped(error);
-            }
-        }
+void FileBuffer::applyBurn(const BurnPlan& plan) {
+    if (plan.hasHardProblems()) throw BurnError("nothing burned: " + plan.describeProblems());
+
+    for (const BurnPlan::Label& label : plan.labels) {
+        current_ = labels_[static_cast<std::size_t>(label.buffer)].at(label.number);
+        if (label.pushes) pushEntry(label.name, static_cast<int32_t>(label.address));
+    }
+    for (const BurnPlan::Pointer& pointer : plan.pointers) {
+        auto record = pointers_.at(pointer.number);
+        current_ = record;
+        if (pointer.buffer >= 0 && pointer.buffer <= 255) record->buffer = static_cast<uint8_t>(pointer.buffer);
+        if (!pointer.resolved) throw FloatingPointerError(pointer.name);
+        logAdjusting(pointer);
+        if (pointer.value == 0) throw FloatingPointerError(pointer.name);
+        patchPointer(pointer.buffer, pointer.position, pointer.value);
+    }
+    for (const BurnPlan::Label& label : plan.labels) {
+        std::string data = Get_Data(label.number, label.buffer);
+        const auto address = static_cast<int32_t>(label.address);
+        files_.SeekData(address);
+        if (fillme >= 0 && fillme <= 255) data.assign(data.size(), static_cast<char>(fillme));
+        line_ = " - Putting [";
+        line_ += data;
+        line_ += "] at ";
+        line_ += numeric::hexText(address);
+        files_.echo(line_);
+        files_.putText(FileHandle::DataKind::block, data);
     }
 }
+
+void FileBuffer::burnbuffer() { applyBurn(planBurn(resolver_)); }
 
 } // namespace kestrel

@@ -21,11 +21,6 @@ namespace {
 
 using Kind = FileHandle::DataKind;
 
-void lowerInPlace(std::string& text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-}
-
 std::string tooLarge(const std::string& what, std::size_t size, const char* unit) {
     return "cannot write the buffer file: " + what + " has " + std::to_string(size) + " " + unit +
            ", a buffer file holds at most " + std::to_string(FileBuffer::kFileLimit);
@@ -62,7 +57,7 @@ void FileBuffer::writeRecord(const fOffsett& record) {
     files_.putNumber(Kind::dword, record.Offset);
     files_.putNumber(Kind::word, record.mode);
     name_ = record.name;
-    lowerInPlace(name_);
+    textkit::lowerInPlace(name_);
     files_.putText(Kind::string, name_);
     line_ = record.name;
     line_ += " at buffer ";
@@ -124,7 +119,7 @@ std::shared_ptr<fOffsett> FileBuffer::readRecord(const std::string& prefix) {
     record->Offset = files_.getNumber(Kind::dword);
     record->mode = static_cast<int16_t>(files_.getNumber(Kind::word));
     record->name = files_.getText(Kind::string);
-    lowerInPlace(record->name);
+    textkit::lowerInPlace(record->name);
     if (!prefix.empty()) record->name.insert(0, prefix);
     return record;
 }
@@ -159,7 +154,7 @@ constexpr std::string_view kPlaceholder = "!PTR";
 // every pointer placeholder of the data has its pointer, names can stand in
 // a script line, and the merged keys are free.
 void FileBuffer::readbuffer(std::string mergestr) {
-    if (!mergestr.empty()) mergestr = numeric::lower(mergestr) + ".";
+    if (!mergestr.empty()) mergestr = textkit::lower(mergestr) + ".";
 
     int32_t itemStart = files_.fPos();
     auto located = [&](int32_t at, const std::string& message) {
@@ -186,7 +181,7 @@ void FileBuffer::readbuffer(std::string mergestr) {
 
     try {
         const std::string header = files_.getText("string");
-        if (header != title_ && title_ != "Plover") {
+        if (!acceptsHeader_(header)) {
             const std::string message = "NOT A " + title_ + " Buffer file!";
             files_.platform().messageBox(message, title_);
             throw FormatError(located(itemStart, message));

@@ -10,6 +10,7 @@
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/SmartNum.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -67,6 +68,82 @@ std::optional<std::string> FileBuffer::pushed(const std::string& name) const {
     return std::nullopt;
 }
 
+FileBuffer::PointerResolver FileBuffer::askingResolver(Platform& platform) {
+    return [&platform](const std::string& target) -> std::optional<double> {
+        for (;;) {
+            std::optional<std::string> answer =
+                platform.inputBox("Enter offset for " + target + ":", "Floating Pointer must be pushed");
+            // Nobody answered (cancel, or a run without a user): no address.
+            if (!answer) return std::nullopt;
+            textkit::replaceAll(*answer, "0x", "&h");
+            const double address = readOrZero(*answer);
+            if (address != 0) return address;
+        }
+    };
+}
+
+BurnPlan::Pointer FileBuffer::planPointer(const fOffsett& record, int32_t n,
+                                          const std::function<int64_t(const std::string&)>& addressOf,
+                                          const PointerResolver& resolve,
+                                          std::vector<BurnPlan::Problem>& problems) const {
+    BurnPlan::Pointer pointer;
+    pointer.name = record.name;
+    pointer.number = n;
+    pointer.buffer = record.Offset / kBufferStride;
+    pointer.position = record.Offset - pointer.buffer * kBufferStride;
+
+    const int64_t address = addressOf(record.name);
+    if (address == 0) {
+        std::string target = record.name;
+        if (auto dot = target.find('.'); dot != std::string::npos) target = target.substr(dot + 1);
+        if (readOrZero(target) != 0) {
+            pointer.target = target;
+        } else if (std::optional<double> given = resolve ? resolve(record.name) : std::nullopt) {
+            pointer.target = numberText(*given);
+        }
+    } else {
+        pointer.target = numberText(static_cast<double>(address));
+    }
+    pointer.resolved = !pointer.target.empty();
+
+    if (pointer.resolved) {
+        try {
+            pointer.value = SmartNum::CPtr(pointer.target);
+        } catch (const KestrelError& error) {
+            pointer.note = std::string(" - ") + error.what();
+        }
+    }
+    if (pointer.value == 0) {
+        problems.push_back({BurnPlan::ProblemKind::FloatingPointer, record.name,
+                            pointer.resolved ? "pointer " + record.name + " has the value 0"
+                                             : "pointer " + record.name + " has no address"});
+        return pointer;
+    }
+
+    const bool known = record.Offset >= 0 && pointer.buffer < kDataBuffers;
+    const Slot* slot = known ? &slots_[static_cast<std::size_t>(pointer.buffer)] : nullptr;
+    if (!slot || slot->kind != SlotKind::Bytes ||
+        static_cast<int64_t>(pointer.position) + 4 > static_cast<int64_t>(slot->bytes.size())) {
+        const std::string size = slot ? std::to_string(slot->bytes.size()) : "no";
+        problems.push_back({BurnPlan::ProblemKind::PointerOutsideBuffer, record.name,
+                            "pointer " + record.name + " at byte " + std::to_string(pointer.position) +
+                                " of buffer " + std::to_string(pointer.buffer) +
+                                " runs past the end of the buffer (" + size + " bytes)"});
+    }
+    return pointer;
+}
+
+void FileBuffer::logAdjusting(const BurnPlan::Pointer& pointer) {
+    if (!pointer.note.empty()) files_.echo(pointer.note);
+    line_ = " - Adjusting ";
+    line_ += pointer.name;
+    line_ += " in ";
+    appendDecimal(line_, pointer.buffer);
+    line_ += " at ";
+    line_ += numeric::hexText(pointer.value);
+    files_.echo(line_);
+}
+
 void FileBuffer::pointerpop(int32_t n) {
     auto found = pointers_.find(n);
     if (!found) {
@@ -74,61 +151,22 @@ void FileBuffer::pointerpop(int32_t n) {
         return;
     }
     current_ = found;
-    fOffsett& record = *found;
-
-    const int32_t b = record.Offset / kBufferStride;
-    const int32_t position = record.Offset - b * kBufferStride;
-    if (b >= 0 && b <= 255) record.buffer = static_cast<uint8_t>(b);
-
-    double address = 0;
-    if (auto pushedAt = pushedAddress(record.name)) address = *pushedAt;
-
-    std::string target;
-    if (address == 0) {
-        target = record.name;
-        if (auto dot = target.find('.'); dot != std::string::npos) target = target.substr(dot + 1);
-        while (readOrZero(target) == 0) {
-            std::optional<std::string> answer = files_.platform().inputBox("Enter offset for " + record.name + ":",
-                                                                           "Floating Pointer must be pushed");
-            // Nobody answered (cancel, or a run without a user): the address
-            // cannot be had, so the burn cannot go on.
-            if (!answer) files_.critical("Floating Pointers Must Be Pushed");
-            replaceAll(*answer, "0x", "&h");
-            target = numberText(readOrZero(*answer));
-        }
-    } else {
-        target = numberText(address);
-    }
-
-    int32_t value = 0;
-    try {
-        value = SmartNum::CPtr(target);
-    } catch (const KestrelError& error) {
-        files_.echo(std::string(" - ") + error.what());
-    }
-    line_ = " - Adjusting ";
-    line_ += record.name;
-    line_ += " in ";
-    appendDecimal(line_, b);
-    line_ += " at ";
-    line_ += numeric::hexText(value);
-    files_.echo(line_);
-    if (value == 0) files_.critical("Floating Pointers Must Be Pushed");
-    patchPointer(record, b, position, value);
+    auto addressOf = [this](const std::string& name) -> int64_t { return pushedAddress(name).value_or(0); };
+    std::vector<BurnPlan::Problem> problems;
+    const BurnPlan::Pointer pointer = planPointer(*found, n, addressOf, resolver_, problems);
+    if (pointer.buffer >= 0 && pointer.buffer <= 255) found->buffer = static_cast<uint8_t>(pointer.buffer);
+    // Nobody could give an address: nothing to adjust.
+    if (!pointer.resolved) throw FloatingPointerError(pointer.name);
+    logAdjusting(pointer);
+    if (pointer.value == 0) throw FloatingPointerError(pointer.name);
+    if (!problems.empty()) throw BurnError(problems.front().text);
+    patchPointer(pointer.buffer, pointer.position, pointer.value);
 }
 
-void FileBuffer::patchPointer(const fOffsett& record, int32_t b, int32_t position, int32_t value) {
-    const bool known = record.Offset >= 0 && b < kDataBuffers;
-    Slot* slot = known ? &slots_[static_cast<std::size_t>(b)] : nullptr;
-    if (!slot || slot->kind != SlotKind::Bytes ||
-        static_cast<int64_t>(position) + 4 > static_cast<int64_t>(slot->bytes.size())) {
-        const std::string size = slot ? std::to_string(slot->bytes.size()) : "no";
-        files_.echo(" - Pointer " + record.name + " at byte " + std::to_string(position) + " of buffer " +
-                    std::to_string(b) + " runs past the end of the buffer (" + size + " bytes): not patched");
-        return;
-    }
+void FileBuffer::patchPointer(int32_t b, int32_t position, int32_t value) {
+    Slot& slot = slots_[static_cast<std::size_t>(b)];
     const auto bits = static_cast<uint32_t>(value);
-    char* place = slot->bytes.data() + position;
+    char* place = slot.bytes.data() + position;
     for (int i = 0; i < 4; ++i) place[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 

@@ -7,29 +7,6 @@
 
 namespace kestrel {
 
-namespace {
-
-char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
-std::size_t OffsetList::FoldedHash::operator()(std::string_view text) const {
-    uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char c : text) hash = (hash ^ static_cast<uint8_t>(folded(c))) * 1099511628211ull;
-    return static_cast<std::size_t>(hash ^ (hash >> 29));
-}
-
-bool OffsetList::FoldedEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    return numeric::equalsIgnoreCase(a, b);
-}
-
 std::string OffsetList::keyText(NumberKey form, int64_t number) {
     if (form == NumberKey::hex) return "&h" + numeric::hexText(static_cast<double>(number));
     return numeric::spacedDecimal(number);
@@ -42,13 +19,9 @@ bool OffsetList::parseNumberKey(std::string_view key, uint64_t& slot) {
     if (key[0] == '&' && (key[1] == 'h' || key[1] == 'H')) {
         const std::string_view digits = key.substr(2);
         if (digits.empty() || digits.size() > 8 || (digits[0] == '0' && digits.size() > 1)) return false;
-        uint32_t value = 0;
-        for (const char c : digits) {
-            const int digit = hexDigit(c);
-            if (digit < 0) return false;
-            value = (value << 4) | static_cast<uint32_t>(digit);
-        }
-        slot = numberSlot(NumberKey::hex, static_cast<int32_t>(value));
+        uint64_t value = 0;
+        if (!textkit::hexValue(digits, value)) return false;
+        slot = numberSlot(NumberKey::hex, static_cast<int32_t>(static_cast<uint32_t>(value)));
         return true;
     }
     if (key[0] != ' ' && key[0] != '-') return false;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "buffers/fOffsett.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -59,20 +60,6 @@ public:
 
     const std::vector<Item>& items() const { return items_; }
 
-    // Hash and equality of texts without regard to (ASCII) case; lookups
-    // take a string_view without building a lower-cased copy.
-    struct FoldedHash {
-        using is_transparent = void;
-        // Not noexcept on purpose: the standard library then keeps each
-        // node's hash code, so a lookup walks a bucket without hashing the
-        // keys it passes again.
-        std::size_t operator()(std::string_view text) const;
-    };
-    struct FoldedEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const noexcept;
-    };
-
 private:
 
     // The number index's key: the form above the 32 bits of the number.
@@ -89,7 +76,7 @@ private:
     std::unique_ptr<std::pmr::monotonic_buffer_resource> pool_ =
         std::make_unique<std::pmr::monotonic_buffer_resource>();
     // Key -> index into items_ (indexes stay valid: items are never removed).
-    std::pmr::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> byText_{pool_.get()};
+    std::pmr::unordered_map<std::string, std::size_t, textkit::FoldedHash, textkit::FoldedEqual> byText_{pool_.get()};
     std::pmr::unordered_map<uint64_t, std::size_t> byNumber_{pool_.get()};
 };
 

@@ -7,9 +7,6 @@
 
 namespace wren {
 
-// Lower-cases A-Z only: bytes 128..255 are not letters of any locale here.
-std::string asciiLower(std::string_view text);
-
 // "&h5" -> "&h05", "A" -> "&h41", a tab -> "&h09"; other texts unchanged.
 // Only the exact prefix "&h" marks a code: "&H41" stays a plain text.
 std::string toCodeForm(std::string_view text);

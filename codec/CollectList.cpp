@@ -1,20 +1,27 @@
 #include "codec/CollectList.h"
 
 #include "codec/CodeForm.h"
+#include "text/TextKit.h"
 
 namespace wren {
+
+namespace {
+
+using kestrel::textkit::lower;
+
+} // namespace
 
 CollectList::CollectList(bool useCodeForm) : useCodeForm_(useCodeForm) {}
 
 std::string CollectList::keyOf(const std::string& text) const {
-    return asciiLower(useCodeForm_ ? toCodeForm(text) : text);
+    return lower(useCodeForm_ ? toCodeForm(text) : text);
 }
 
 std::string CollectList::add(const std::string& constant, const std::string& value, uint8_t kind) {
     std::string colA = useCodeForm_ ? toCodeForm(constant) : constant;
     std::string colB = useCodeForm_ ? toCodeForm(value) : value;
-    const std::string keyA = asciiLower(colA);
-    const std::string keyB = asciiLower(colB);
+    const std::string keyA = lower(colA);
+    const std::string keyB = lower(colB);
     Rows.emplace_back(CollectTab(std::move(colA), std::move(colB), kind));
     ++live_;
     const auto position = static_cast<int32_t>(Rows.size());
@@ -51,8 +58,8 @@ void CollectList::Remove(const std::string& key, int column) {
     if (found == index.end()) return;
     const int32_t position = found->second;
     auto& slot = Rows[static_cast<std::size_t>(position - 1)];
-    const std::string keyA = asciiLower(slot->ColA());
-    const std::string keyB = asciiLower(slot->ColB());
+    const std::string keyA = lower(slot->ColA());
+    const std::string keyB = lower(slot->ColB());
     slot.reset();
     --live_;
     // Either key may belong to an earlier pair; only this pair's entries go,
@@ -70,7 +77,7 @@ void CollectList::Remove(const std::string& key, int column) {
 void CollectList::reindex(const std::string& key, bool leftSide) {
     for (std::size_t i = 0; i < Rows.size(); ++i) {
         if (!Rows[i]) continue;
-        if (asciiLower(leftSide ? Rows[i]->ColA() : Rows[i]->ColB()) == key) {
+        if (lower(leftSide ? Rows[i]->ColA() : Rows[i]->ColB()) == key) {
             (leftSide ? IndexA : IndexB).emplace(key, static_cast<int32_t>(i + 1));
             return;
         }
@@ -81,7 +88,7 @@ std::vector<int32_t> CollectList::NewEnum() const {
     std::vector<int32_t> positions;
     for (std::size_t i = 0; i < Rows.size(); ++i) {
         if (!Rows[i]) continue;
-        const auto found = IndexA.find(asciiLower(Rows[i]->ColA()));
+        const auto found = IndexA.find(lower(Rows[i]->ColA()));
         if (found != IndexA.end() && found->second == static_cast<int32_t>(i + 1)) {
             positions.push_back(found->second);
         }

@@ -4,14 +4,17 @@
 #include <cmath>
 #include <exception>
 #include <new>
-#include <stdexcept>
 
-#include "codec/CodeForm.h"
-#include "codec/WrenNumber.h"
+#include "text/KestrelError.h"
+#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace wren {
 
 namespace {
+
+namespace numeric = kestrel::numeric;
+namespace textkit = kestrel::textkit;
 
 // Both directions stop after this many characters.
 constexpr std::size_t kMaxPhrase = 511;
@@ -24,7 +27,7 @@ const char* const kDecodeTooLarge = "Error: String to large. Encode of string St
 enum class Method { Ctrl, Hash, Text, None };
 
 Method methodOf(const std::string& method) {
-    const std::string word = asciiLower(method);
+    const std::string word = textkit::lower(method);
     if (word == "ctrl" || word == "0") return Method::Ctrl;
     if (word == "hash" || word == "1") return Method::Hash;
     if (word == "text" || word == "2") return Method::Text;
@@ -33,7 +36,7 @@ Method methodOf(const std::string& method) {
 
 std::size_t markerSlot(const std::string& name) {
     static const char* const names[] = {"hash", "start", "end", "hex", "var", "finish"};
-    const std::string word = asciiLower(name);
+    const std::string word = textkit::lower(name);
     for (std::size_t slot = 0; slot < 6; ++slot) {
         if (word == names[slot] || word == std::to_string(slot)) return slot;
     }
@@ -78,13 +81,13 @@ void HandleLetters::add(std::string& Value1, std::string& Value2, const std::str
     try {
         switch (methodOf(method)) {
         case Method::Ctrl:
-            Ctrl[markerSlot(Value2)] = asciiLower(Value1);
+            Ctrl[markerSlot(Value2)] = textkit::lower(Value1);
             break;
         case Method::Hash: {
-            const auto code = static_cast<uint16_t>(roundToInt16(numericReading(Value2)));
+            const auto code = static_cast<uint16_t>(numeric::toInt16(numeric::read(Value2)));
             // Two digits at least, so that codes below 16 meet the code form
             // of a byte when decoding.
-            HashTable.add(asciiLower(Value1), "&H" + upperHex(code, 2), 0);
+            HashTable.add(textkit::lower(Value1), "&H" + textkit::upperHex(code, 2), 0);
             break;
         }
         case Method::Text:
@@ -93,7 +96,7 @@ void HandleLetters::add(std::string& Value1, std::string& Value2, const std::str
         case Method::None:
             break;
         }
-    } catch (const std::overflow_error&) {
+    } catch (const kestrel::OverflowError&) {
         try {
             prependLog("Error: Code Value Out Of Range: " + Value2);
         } catch (...) {
@@ -108,7 +111,7 @@ void HandleLetters::add(std::string& Value1, std::string& Value2, const std::str
 
 bool HandleLetters::appendCode(std::string& out, const std::string& code) const {
     if (!code.empty()) {
-        const double value = numericReading(code);
+        const double value = numeric::read(code);
         if (value >= 0 && value <= 255 && value == std::floor(value)) {
             out += static_cast<char>(static_cast<unsigned char>(value));
             return true;
@@ -154,8 +157,8 @@ std::string HandleLetters::encode(const std::string& phrase) {
                 const std::string T = S.substr(i, 2);
                 if (!Ctrl[kHex].empty() && T == Ctrl[kHex]) {
                     const std::string digits = S.substr(i + 2, 2);
-                    uint32_t value = 0;
-                    if (digits.size() == 2 && hexDigitsValue(digits, value)) {
+                    uint64_t value = 0;
+                    if (digits.size() == 2 && textkit::hexValue(digits, value)) {
                         out += static_cast<char>(static_cast<unsigned char>(value));
                     } else {
                         out += '\0';
@@ -196,7 +199,7 @@ std::string HandleLetters::hexForm(unsigned char byte) const {
     const std::string& marker = Ctrl[kHex];
     // encode reads the hex form only where the hash marker starts a two-character marker.
     if (marker.size() != 2 || !isMarker(marker[0], kHash)) return {};
-    return marker + upperHex(byte, 2);
+    return marker + textkit::upperHex(byte, 2);
 }
 
 std::string HandleLetters::Decode(const std::string& phrase) {
@@ -217,9 +220,9 @@ std::string HandleLetters::Decode(const std::string& phrase) {
                     continue;
                 }
                 // Two digits always: the hex escape of encode reads exactly two.
-                name = Ctrl[kHex] + upperHex(static_cast<unsigned char>(phrase[i]), 2);
+                name = Ctrl[kHex] + textkit::upperHex(static_cast<unsigned char>(phrase[i]), 2);
             }
-            rawNext = !Ctrl[kVar].empty() && asciiLower(name) == Ctrl[kVar];
+            rawNext = !Ctrl[kVar].empty() && textkit::lower(name) == Ctrl[kVar];
             out += name;
         }
         if (phrase.size() > kMaxPhrase) {

@@ -1,23 +1,20 @@
 #include "codec/HandleWords.h"
 
-#include "codec/CodeForm.h"
+#include "text/TextKit.h"
 
 namespace wren {
 
 namespace {
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
+namespace textkit = kestrel::textkit;
 
 // Hexadecimal words are stored in one spelling: "#1F" and "0x1F" as "&h1f".
 std::string wordForm(const std::string& value, const std::string& linkCommand) {
     std::string word = value;
-    replaceAll(word, "0x", "&h");
-    replaceAll(word, "#", "&h");
-    return linkCommand + asciiLower(word);
+    textkit::replaceAll(word, "0x", "&h");
+    textkit::replaceAll(word, "#", "&h");
+    textkit::lowerInPlace(word);
+    return linkCommand + word;
 }
 
 } // namespace
@@ -34,8 +31,8 @@ void HandleWords::add(std::string& ValueA, std::string& ValueB, const std::strin
         std::string b = wordForm(ValueB, LinkCommand);
         // A duplicate is not passed on: the first definition of a word stays.
         words_.add(a, b, 0);
-        remember(asciiLower(a), keysA_, startsA_);
-        remember(asciiLower(b), keysB_, startsB_);
+        remember(textkit::lower(a), keysA_, startsA_);
+        remember(textkit::lower(b), keysB_, startsB_);
         ValueA = std::move(a);
         ValueB = std::move(b);
     } catch (...) {
@@ -78,13 +75,12 @@ void HandleWords::remember(std::string key, std::set<std::string, std::less<>>& 
 
 bool HandleWords::mayStartWith(std::string_view text, int column) const {
     if (text.empty()) return true;
-    const char first = text[0] >= 'A' && text[0] <= 'Z' ? static_cast<char>(text[0] - 'A' + 'a') : text[0];
-    return (column == 0 ? startsA_ : startsB_)[static_cast<unsigned char>(first)];
+    return (column == 0 ? startsA_ : startsB_)[static_cast<unsigned char>(textkit::foldCase(text[0]))];
 }
 
 bool HandleWords::anyKeyStartsWith(std::string_view text, int column) const {
     if (!mayStartWith(text, column)) return false;
-    const std::string prefix = asciiLower(text);
+    const std::string prefix = textkit::lower(text);
     const auto& keys = column == 0 ? keysA_ : keysB_;
     const auto it = keys.lower_bound(prefix);
     return it != keys.end() && it->starts_with(prefix);
@@ -93,8 +89,7 @@ bool HandleWords::anyKeyStartsWith(std::string_view text, int column) const {
 const std::string* HandleWords::lookup(std::string_view prefix, std::string_view word, int column) {
     if (!mayStartWith(prefix.empty() ? word : prefix, column)) return nullptr;
     probe_.assign(prefix).append(word);
-    for (char& c : probe_)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    textkit::lowerInPlace(probe_);
     const std::string* value = words_.find(probe_, column);
     return value && !value->empty() ? value : nullptr;
 }

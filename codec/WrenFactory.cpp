@@ -3,17 +3,17 @@
 #include <string>
 #include <string_view>
 
-#include "codec/CodeForm.h"
 #include "codec/HandleLetters.h"
 #include "codec/HandleWords.h"
 #include "codec/Wren.h"
+#include "text/TextKit.h"
 
 namespace {
 
 // Identifiers are matched without regard to case, with or without braces.
 std::string normalisedId(std::string_view id) {
     if (id.size() >= 2 && id.front() == '{' && id.back() == '}') id = id.substr(1, id.size() - 2);
-    return wren::asciiLower(id);
+    return kestrel::textkit::lower(id);
 }
 
 bool sameId(const std::string& normalised, const char* known) {

@@ -9,6 +9,7 @@
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/SmartNum.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -25,12 +26,6 @@ const std::array<std::string, 256>& codeKeys() {
 }
 
 const std::string& codeKey(uint8_t byte) { return codeKeys()[byte]; }
-
-void appendHexPair(std::string& out, uint8_t byte) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 0xF];
-}
 
 // Pointer kinds: pointer, text pointer, movement pointer and everything above.
 bool isPointerType(int type) { return type == 3 || type >= 8; }
@@ -474,7 +469,7 @@ void CmdList::decode(std::string& code, std::string& mask, bool sense) {
             continue;
         }
         std::string pair;
-        appendHexPair(pair, byte);
+        textkit::appendHexPair(pair, byte);
         raw.insert(0, pair);
         ++rawCount;
         ++pos;
@@ -615,7 +610,7 @@ bool CmdList::walkStatement(int position, bool asAlias, const std::vector<std::s
             if (type == 7) {
                 if (keywordParm) {
                     keywordParm = false;
-                    if (!numeric::equalsIgnoreCase(word, desc)) return false;
+                    if (!textkit::equalsIgnoreCase(word, desc)) return false;
                 }
                 continue;
             }
@@ -630,7 +625,7 @@ bool CmdList::walkStatement(int position, bool asAlias, const std::vector<std::s
                 continue;
             }
             if (type == 6) {
-                if (asAlias && !numeric::equalsIgnoreCase(word, desc) &&
+                if (asAlias && !textkit::equalsIgnoreCase(word, desc) &&
                     (!spec || numeric::read(word) != numeric::read(spec->list)))
                     return false;
                 continue;

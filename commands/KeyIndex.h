@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "text/TextKit.h"
+
 namespace kestrel {
 
 class KeyIndex {
@@ -21,17 +23,7 @@ public:
     std::size_t size() const { return map_.size(); }
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        // Not noexcept on purpose: the map then stores each key's hash, so a
-        // lookup walks its bucket without hashing every key it passes.
-        std::size_t operator()(std::string_view key) const;
-    };
-    struct Equal {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const noexcept;
-    };
-    std::unordered_map<std::string, int, Hash, Equal> map_;
+    std::unordered_map<std::string, int, textkit::FoldedHash, textkit::FoldedEqual> map_;
 };
 
 }  // namespace kestrel

@@ -1,10 +1,13 @@
 #include "console/Instant.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "engine/Control.h"
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -15,9 +18,11 @@ void Instant::add(const std::string& text) {
 }
 
 void Instant::cls() {
-    platform_.clearConsole();
+    if (platform_.consoleIsTerminal()) platform_.clearConsole();
     length_ = 0;
 }
+
+void Instant::diagnostic(const std::string& text) { platform_.writeDiagnostic(text); }
 
 const char* Instant::commandHelp() {
     return "  !database   choose a codeset header and boot its codeset\n"
@@ -28,16 +33,46 @@ const char* Instant::commandHelp() {
 }
 
 void Instant::banner() {
+    if (!platform_.consoleIsTerminal()) return;
     add("WELCOME TO KESTREL");
     add("Kestrel " KESTREL_VERSION " - type script lines; directives start with #.");
     add("Console commands: !database !encode !decode !source !exit");
 }
 
 void Instant::run(Shared& shared) {
-    while (auto line = platform_.readConsoleLine("> ")) {
-        if (!runCommand(shared, *line)) break;
+    while (auto input = platform_.readConsoleInput("> ")) {
+        if (input->forwarded)
+            runForwarded(shared, input->text, input->directory);
+        else if (!runCommand(shared, input->text))
+            break;
         platform_.flushConsole();
     }
+}
+
+void Instant::runForwarded(Shared& shared, const std::string& text, const std::string& directory) {
+    if (text.empty()) return;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path previous = fs::current_path(ec);
+    fs::current_path(directory, ec);
+    if (ec) {
+        shared.gFiles->echo("Forwarded line not run: cannot enter " + directory);
+        return;
+    }
+    shared.gFiles->echo("Forwarded: " + text);
+    shared.gEngine->setInputSource("<forwarded>", 0);
+    // Back to the console's directory however the line ends.
+    struct Restore {
+        const fs::path& to;
+        Shared& shared;
+        ~Restore() {
+            std::error_code ignored;
+            if (!to.empty()) fs::current_path(to, ignored);
+            shared.gEngine->setInputSource("<console>", 0);
+        }
+    } restore{previous, shared};
+    shared.gEngine->pending(text);
+    shared.gEngine->finishRegistration();
 }
 
 // False when the console should end.
@@ -45,7 +80,7 @@ bool Instant::runCommand(Shared& shared, const std::string& line) {
     std::string word = line;
     while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.pop_back();
     while (!word.empty() && (word.front() == ' ' || word.front() == '\t')) word.erase(0, 1);
-    const std::string command = numeric::lower(word);
+    const std::string command = textkit::lower(word);
     if (command == "!exit" || command == "!quit") return false;
     if (command == "!database") {
         menuDatabase(shared);

@@ -1,20 +1,23 @@
 #include "engine/Control.h"
 
-#include <cctype>
-
 #include "buffers/FileBuffer.h"
 #include "buffers/Record.h"
 #include "commands/CmdList.h"
 #include "engine/Decompiler.h"
 #include "engine/DefinitionDirectives.h"
 #include "engine/EngineDirectives.h"
+#include "engine/Registration.h"
+#include "engine/ImageDirectives.h"
+#include "engine/LineImages.h"
 #include "engine/Shared.h"
+#include "platform/Platform.h"
 #include "services/FileHandle.h"
+#include "services/ImageWorkingCopy.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
 #include "text/SmartNum.h"
 #include "text/SmartString.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -22,11 +25,15 @@ int Control::Call::count() const { return words.count(); }
 
 const std::string& Control::Call::arg(int index) const { return words.values(index); }
 
-Control::Control(Shared& shared) : shared_(shared) {
+Control::Control(Shared& shared)
+    : shared_(shared),
+      registration_(std::make_unique<Registration>(shared)),
+      lineImages_(std::make_unique<LineImages>(shared.platform)) {
     setAutobank(true);
     EngineDirectives::install(*this, directives_);
     DefinitionDirectives::install(*this, directives_);
     Decompiler::install(*this, directives_);
+    ImageDirectives::install(*this, directives_);
 }
 
 Control::~Control() = default;
@@ -43,13 +50,14 @@ int Control::lineNumber() const { return shared_.gFiles->lineno(); }
 
 void Control::reportError(const std::string& message) {
     ++errors_;
-    const std::string where = shared_.gFiles->currentFileName();
+    FileHandle& files = *shared_.gFiles;
+    const std::string where = files.currentFileName();
     if (where.empty() && inputLine_ > 0)
-        shared_.gFiles->echo(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
+        files.diagnostic(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
     else if (where.empty())
-        shared_.gFiles->echo(inputName_ + ": " + message);
+        files.diagnostic(inputName_ + ": " + message);
     else
-        shared_.gFiles->echo(where + ":" + std::to_string(lineNumber()) + ": " + message);
+        files.diagnostic(where + ":" + std::to_string(lineNumber()) + ": " + message);
 }
 
 // The line loop: reads the file on top of the stack until the stack is back
@@ -67,6 +75,17 @@ void Control::kaRunFile() {
         if (!line.empty()) codeLine(line);
     }
     if (!fPending.empty()) pending(clear_pendng());
+    finishRegistration();
+}
+
+void Control::finishRegistration() {
+    if (fLastDirective != "register") return;
+    fLastDirective.clear();
+    try {
+        registration_->write();
+    } catch (const std::exception& error) {
+        reportError(error.what());
+    }
 }
 
 bool Control::runScript(std::string name) {
@@ -105,13 +124,24 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
+// A top-level line left by an exception (a critical error, `exit`) changes
+// no image; a line that ends normally has already finished its images.
+struct LineGuard {
+    LineImages* images;
+    ~LineGuard() {
+        if (images) images->abandon();
+    }
+};
+
 } // namespace
 
 void Control::KaCode(std::string line) { codeLine(line); }
 
 void Control::codeLine(std::string& line) {
+    const bool topLevel = depth_ == 0;
     CodeFrame& frame = enterFrame();
     DepthGuard leave{depth_};
+    LineGuard images{topLevel ? lineImages_.get() : nullptr};
     SmartString& pieces = frame.pieces;
     if (!fBlockComment) {
         trimFresh(pieces, line);
@@ -133,11 +163,22 @@ void Control::codeLine(std::string& line) {
     // The first piece was trimmed with the whole line; later ones are trimmed
     // on their own so that each has its own prefix and comment.
     const int count = pieces.count();
-    runPiece(pieces, line);
-    for (int i = 1; i <= count; ++i) {
-        frame.next = pieces.values(i);
-        trimFresh(frame.piece, frame.next);
-        runPiece(frame.piece, line);
+    try {
+        runPiece(pieces, line);
+        for (int i = 1; i <= count; ++i) {
+            frame.next = pieces.values(i);
+            trimFresh(frame.piece, frame.next);
+            runPiece(frame.piece, line);
+        }
+    } catch (const ProgramExit& exit) {
+        // `exit` ends the line as its end would, burns included; after a
+        // critical error (status 2) every image keeps its old bytes.
+        if (topLevel && exit.status != 2) {
+            const int before = errors_;
+            finishLine();
+            if (errors_ > before && exit.status == 0) throw ProgramExit{1};
+        }
+        throw;
     }
     // Every code line returns to the home buffer. A statement may have
     // replaced the buffer set (`boot`, `kableewy`): fetch it now.
@@ -145,11 +186,30 @@ void Control::codeLine(std::string& line) {
     const uint8_t home = buffers.lastbuffer;
     buffers.setInbuffer(home);
     buffers.lastbuffer = home;
+    if (topLevel) finishLine();
+}
+
+void Control::finishLine() {
+    if (lineImages_->empty()) return;
+    const LineImages::Outcome outcome = lineImages_->finish();
+    for (const std::string& image : outcome.kept)
+        shared_.gFiles->echo("'" + image + "' left unchanged: a burn of this line failed");
+    for (const std::string& problem : outcome.problems) reportError(problem);
+}
+
+std::string Control::imageForReading(const std::string& name) {
+    if (lineImages_->empty()) return name;
+    const std::string existing = shared_.platform.resolveExisting(name);
+    if (existing.empty()) return name;
+    const std::string copy = lineImages_->workingCopyOf(existing);
+    return copy.empty() ? name : copy;
 }
 
 void Control::runPiece(SmartString& piece, std::string& line) {
     try {
         runStatement(piece, line);
+    } catch (const CriticalError& error) {
+        shared_.gFiles->critical(error.what());
     } catch (const std::exception& error) {
         // ProgramExit is no std::exception: `exit` and critical errors pass.
         reportError(error.what());
@@ -180,7 +240,7 @@ void Control::runStatement(SmartString& piece, std::string& line) {
         }
         return;
     case '\'':
-        // The comment text itself (the literal reading would echo an always-empty value).
+        // Echoes the text after the mark; an empty comment echoes one space.
         if (fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
         return;
     case '=':
@@ -269,8 +329,9 @@ void Control::ProcessDirective(std::string line, const std::string& comment) {
     files.ShrinkName(line);
     SmartString words;
     words.kaSplit(line, " ");
-    const std::string keyword = numeric::lower(words.values(0));
+    const std::string keyword = textkit::lower(words.values(0));
     if ((fLastDirective == "alias" || fLastDirective == "addcmmd") && keyword != "addparm") commitDefinition();
+    if (fLastDirective == "register" && keyword != "regext") finishRegistration();
     Call call{words, line, comment};
     auto handler = directives_.find(keyword);
     if (handler != directives_.end())
@@ -281,13 +342,6 @@ void Control::ProcessDirective(std::string line, const std::string& comment) {
 
 namespace {
 
-bool isHexDigits(const std::string& word) {
-    if (word.empty()) return false;
-    for (char c : word)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
 // One raw word as bytes: hexadecimal words ("&h" or bare digits in the first
 // word) fill as many bytes as their digits need, decimal words one byte.
 std::string rawWord(std::string word, bool hexadecimal) {
@@ -296,7 +350,7 @@ std::string rawWord(std::string word, bool hexadecimal) {
         hexadecimal = true;
     }
     if (!hexadecimal) return SmartNum::numberpush(word, 0);
-    if (!isHexDigits(word)) throw TypeMismatchError("'" + word + "' is not hexadecimal raw data");
+    if (!textkit::isHexText(word)) throw TypeMismatchError("'" + word + "' is not hexadecimal raw data");
     int code = word.size() <= 2 ? 0 : word.size() <= 4 ? -1 : word.size() <= 8 ? -2 : 1;
     if (code == 1) throw OverflowError("raw word '" + word + "' is longer than 8 digits");
     return SmartNum::numberpush("&h" + word, code);
@@ -309,12 +363,12 @@ void Control::rawData(Call& call) {
     FileBuffer& buffers = *shared_.gBuffers;
     const std::string& keyword = call.arg(0);
     const unsigned char first = keyword.empty() ? 0 : static_cast<unsigned char>(keyword[0]);
-    if (first > 64 && !isHexDigits(keyword)) {
+    if (first > 64 && !textkit::isHexText(keyword)) {
         files.echo(std::to_string(lineNumber()) + ": RAW DATA - " + call.line);
         std::string data = call.line;
         std::string extra;
         shared_.gRecord->Draw(data, extra);
-        const std::string kind = numeric::lower(keyword);
+        const std::string kind = textkit::lower(keyword);
         if (kind != "move" && kind != "binary" && kind != "raw") {
             // The record encoder logged "not implimented"; the directive's own text is no data.
             reportError("unknown directive '" + keyword + "'");

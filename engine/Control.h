@@ -12,6 +12,8 @@
 
 namespace kestrel {
 
+class Registration;
+class LineImages;
 class Shared;
 class SmartString;
 
@@ -38,7 +40,8 @@ public:
     // Errors reported so far (statements that failed, files that could not be
     // opened, unknown commands); the program's exit status derives from it.
     int errorCount() const { return errors_; }
-    // Reports "<file>:<line>: <message>" through the log and counts it.
+    // Reports "<file>:<line>: <message>" as a diagnostic (the log and the
+    // console's diagnostic channel) and counts it.
     void reportError(const std::string& message);
     // Where lines come from while no script file is open ("<stdin>", line 3),
     // for the messages of reportError.
@@ -46,6 +49,17 @@ public:
         inputName_ = std::move(name);
         inputLine_ = line;
     }
+
+    // The file-type registration being collected (`register`, `regext`).
+    Registration& registration() { return *registration_; }
+    // Writes a registration that is still open (the end of a script or of
+    // the command line); a failure is reported like a statement's error.
+    void finishRegistration();
+    // The images burned during the current top-level line.
+    LineImages& lineImages() { return *lineImages_; }
+    // The name to read an image by: its working copy while the current line
+    // burns it, else the name itself.
+    std::string imageForReading(const std::string& name);
 
     bool autoPop() const { return fAutoPop; }
     bool locked() const { return fLocked; }
@@ -67,6 +81,7 @@ private:
     friend class EngineDirectives;
     friend class DefinitionDirectives;
     friend class Decompiler;
+    friend class ImageDirectives;
 
     void kaRunFile();
     // KaCode on a line the caller owns; the line is trimmed in place.
@@ -81,6 +96,9 @@ private:
     // Opens a script for input and runs it at once; false when it could not be opened.
     bool runScript(std::string name);
     int lineNumber() const;
+    // The end of a top-level line: its burned images are replaced (or, after
+    // a failed burn, left as they were).
+    void finishLine();
 
     // The tokenizers of one KaCode call, kept between lines so that their
     // strings keep their storage. KaCode runs nested (a script line may run a
@@ -92,6 +110,8 @@ private:
     std::vector<std::unique_ptr<CodeFrame>> frames_;
     std::size_t depth_ = 0;
     std::unordered_map<std::string, Handler> directives_;
+    std::unique_ptr<Registration> registration_;
+    std::unique_ptr<LineImages> lineImages_;
     std::string fPending;
     std::string fLastDirective;
     bool fAutoPop = false;

@@ -15,20 +15,13 @@
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/ScriptWord.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
 namespace {
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(from, start)) != std::string::npos; start = at + from.size())
-        out.append(text, start, at - start).append(to);
-    out.append(text, start, std::string::npos);
-    text = std::move(out);
-}
+using textkit::replaceAll;
 
 // Refuses a buffer set whose label or pointer names a script cannot hold:
 // written into "#ORG" lines and command lines, such a name could end the line
@@ -243,14 +236,18 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         if (call.count() < 3)
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
         std::string hex = offsetText;
-        for (std::size_t at; (at = hex.find("0x")) != std::string::npos;) hex.replace(at, 2, "&h");
-        std::string name = call.arg(1);
+        replaceAll(hex, "0x", "&h");
+        // While this line burns the image, its working copy holds the bytes;
+        // the script is still named after the image.
+        const std::string copy = engine.imageForReading(call.arg(1));
+        const bool burning = copy != call.arg(1);
+        std::string name = copy;
         const int depth = files().fileno();
         if (files().OpenFile(name, "read").empty()) {
             engine.reportError("cannot open image '" + call.arg(1) + "'");
             return;
         }
-        files().setFilename("fullpath", name);
+        files().setFilename("fullpath", burning ? shared.platform.resolveExisting(call.arg(1)) : name);
         const int32_t offset = numeric::toInt32(numeric::read(hex));
         try {
             kascriptraw(engine, offset, numeric::toInt16(numeric::read(modeText)));
@@ -325,47 +322,6 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             throw;
         }
         closeDownTo(files(), depth);
-    };
-
-    // Burning changes the image atomically: the bytes go into a copy beside
-    // it, which replaces the image only when every byte is written.
-    table["kapop"] = [&engine, &shared, files, buffers](Control::Call& call) {
-        namespace fs = std::filesystem;
-        const std::string image = call.count() >= 1 ? shared.platform.resolveExisting(call.arg(1)) : std::string();
-        if (image.empty()) {
-            engine.reportError("cannot open image '" + call.arg(1) + "'");
-            return;
-        }
-        const fs::path imagePath = image;
-        const fs::path temporary = imagePath.string() + ".burning";
-        std::error_code error;
-        fs::copy_file(imagePath, temporary, fs::copy_options::overwrite_existing, error);
-        if (!error) fs::permissions(temporary, fs::status(imagePath).permissions(), error);
-        if (error) {
-            engine.reportError("cannot prepare '" + image + "' for burning: " + error.message());
-            return;
-        }
-        std::string name = temporary.string();
-        const int depth = files().fileno();
-        if (files().OpenFile(name, "read").empty()) {
-            fs::remove(temporary, error);
-            engine.reportError("cannot open image '" + image + "'");
-            return;
-        }
-        try {
-            buffers().burnbuffer();
-        } catch (...) {
-            closeDownTo(files(), depth);
-            fs::remove(temporary, error);
-            throw;
-        }
-        closeDownTo(files(), depth);
-        fs::rename(temporary, imagePath, error);
-        if (error) {
-            const std::string reason = error.message();
-            fs::remove(temporary, error);
-            engine.reportError("cannot replace '" + image + "': " + reason);
-        }
     };
 }
 

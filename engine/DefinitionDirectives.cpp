@@ -6,6 +6,7 @@
 #include "services/FileHandle.h"
 #include "text/Numeric.h"
 #include "text/SmartString.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -14,7 +15,7 @@ void DefinitionDirectives::install(Control& engine, std::unordered_map<std::stri
 
     table["addcmmd"] = [&engine, &shared](Control::Call& call) {
         tCmd& cmd = shared.gCmds->newcmd();
-        cmd.keyword = numeric::lower(call.arg(1));
+        cmd.keyword = textkit::lower(call.arg(1));
         cmd.bytecode = numeric::toByte(numeric::read(call.arg(2)));
         cmd.Descriptions = call.comment;
         cmd.alias = false;
@@ -25,7 +26,7 @@ void DefinitionDirectives::install(Control& engine, std::unordered_map<std::stri
         const std::size_t space = call.line.find(' ');
         std::string phrase = space == std::string::npos ? std::string() : call.line.substr(space + 1);
         SmartString::KaScrub(phrase);
-        cmd.keyword = numeric::lower(phrase);
+        cmd.keyword = textkit::lower(phrase);
         cmd.bytecode = 0;
         cmd.Descriptions = call.comment;
         cmd.alias = true;
@@ -35,7 +36,7 @@ void DefinitionDirectives::install(Control& engine, std::unordered_map<std::stri
         tCmd& cmd = shared.gCmds->newcmd();
         const int n = cmd.parmcnt;
         cmd.setParmsise(n, numeric::toByte(numeric::strict(call.arg(1))));
-        if (call.count() == 2) cmd.setParmDesc(n, numeric::lower(call.arg(2)));
+        if (call.count() == 2) cmd.setParmDesc(n, textkit::lower(call.arg(2)));
         cmd.parmcnt = static_cast<uint8_t>(n + 1);
     };
     table["define"] = [&engine, &shared](Control::Call& call) {

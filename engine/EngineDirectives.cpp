@@ -1,6 +1,7 @@
 #include "engine/EngineDirectives.h"
 
 #include "buffers/FileBuffer.h"
+#include "engine/Registration.h"
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/ConsoleSink.h"
@@ -8,6 +9,7 @@
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -57,7 +59,7 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
     };
     table["boot"] = [&engine, &shared, files, loadCodeset](Control::Call& call) {
         const std::string folder = call.arg(1);
-        if (call.count() < 1 || folder.empty() || numeric::equalsIgnoreCase(folder, engine.fCodeset)) return;
+        if (call.count() < 1 || folder.empty() || textkit::equalsIgnoreCase(folder, engine.fCodeset)) return;
         shared.replaceCodeset(true);
         loadCodeset(folder);
         files().cls();
@@ -92,13 +94,15 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
     table["mkdir"] = table["md"] = oneArgument("mkdir");
     table["start"] = table["run"] = oneArgument("shell");
 
-    auto notYet = [files](const char* what) {
-        return [files, what](Control::Call&) {
-            files().echo(std::string(what) + ": file-type registration is not available in this version");
-        };
+    // register codeset [as|?] description; regext extension [as] kind.
+    table["register"] = [&engine](Control::Call& call) {
+        const bool form = call.arg(2) == "as" || call.arg(2) == "?";
+        engine.fLastDirective = "register";
+        engine.registration().begin(call.arg(1), call.arg(form ? 3 : 2), call.arg(2) == "?");
     };
-    table["register"] = notYet("register");
-    table["regext"] = notYet("regext");
+    table["regext"] = [&engine](Control::Call& call) {
+        engine.registration().addExtension(call.arg(1), call.arg(call.arg(2) == "as" ? 3 : 2));
+    };
 
     table["whoami"] = [files](Control::Call&) {
         files().echo("Kestrel " KESTREL_VERSION " - script compiler and decompiler for binary images");

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/FileTypeSet.h"
+#include "platform/InstanceChannel.h"
 #include "codec/Wren.h"
 
 #include <cstdio>
@@ -26,5 +28,32 @@ wren::WrenObject* Platform::createCodecObject(const char* classId) {
 void Platform::writeConsole(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 void Platform::flushConsole() { std::fflush(stdout); }
+
+void Platform::writeDiagnostic(std::string_view line) {
+    flushConsole();
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+} // namespace kestrel
+
+namespace kestrel {
+
+std::unique_ptr<FileLock> Platform::waitForLock(const std::string&) { return nullptr; }
+
+std::vector<std::string> Platform::publishFileTypes(const FileTypeSet&) {
+    return {"the desktop of this system reads the registry store itself"};
+}
+
+std::vector<std::string> Platform::withdrawFileTypes(const std::string&) { return {}; }
+
+std::unique_ptr<InstanceChannel> Platform::instanceChannel(const std::string&) { return nullptr; }
+
+std::optional<ConsoleInput> Platform::readConsoleInput(const std::string& prompt) {
+    auto line = readConsoleLine(prompt);
+    if (!line) return std::nullopt;
+    return ConsoleInput{std::move(*line), false, std::string()};
+}
 
 } // namespace kestrel

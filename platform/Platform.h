@@ -2,11 +2,13 @@
 // Everything the core asks of the operating system beyond standard C++:
 // dialogs, names, the shell. The core sees only this interface; posix/ and
 // win32/ implement it, tests use a fake.
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/FileLock.h"
 namespace wren {
 class WrenObject;
 }
@@ -19,6 +21,17 @@ struct FileDialogRequest {
     bool mustExist = false;
     bool multiSelect = false;
     unsigned optionBits = 0;    // raw option bits for the numeric mode form
+};
+
+class FileTypeSet;
+class InstanceChannel;
+
+// One line for the console: typed, or handed over by another start of the
+// program (then `directory` is the sender's current directory).
+struct ConsoleInput {
+    std::string text;
+    bool forwarded = false;
+    std::string directory;
 };
 
 class Platform {
@@ -57,6 +70,19 @@ public:
     // Path separator used when joining names ("\\" or "/").
     virtual char separator() const = 0;
 
+    // --- replacing files -------------------------------------------------
+    // Locks an existing file against other burns of it; nullptr when another
+    // holds it. FileError when it cannot be opened.
+    virtual std::unique_ptr<FileLock> lockFile(const std::string& path) = 0;
+    // Creates `copy` holding the bytes and permissions of `original`. The
+    // name must be new: when a file or link of that name exists, nothing is
+    // touched and the result is false. FileError for any other failure, with
+    // no partial copy left behind.
+    virtual bool copyToNewFile(const std::string& original, const std::string& copy) = 0;
+    // Puts `source` in place of `target` in one step, once the bytes of
+    // `source` are on the disk. FileError when it cannot.
+    virtual void replaceFile(const std::string& source, const std::string& target) = 0;
+
     // --- shell ---------------------------------------------------------
     // Open a document with its associated program (argument vector, never a
     // shell string). Returns "" when started, else a note for the log (for
@@ -73,6 +99,32 @@ public:
     // --yes: Yes/No questions answer Yes without asking.
     void setAssumeYes(bool yes) { assumeYes_ = yes; }
 
+    // --- the per-user registry store and the desktop ------------------
+    // The running executable's own path (not KESTREL_HOME); "" when unknown.
+    virtual std::string executablePath() { return std::string(); }
+    // The file that holds the per-user registry store; "" when there is none.
+    virtual std::string registryFile() { return std::string(); }
+    // Waits for an exclusive lock on `path` (created if needed); nullptr when
+    // the file cannot be locked. For short critical sections such as a change
+    // of the registry store; burns use lockFile, which never waits.
+    virtual std::unique_ptr<FileLock> waitForLock(const std::string& path);
+    // The program that opens a text file for editing in registered commands.
+    virtual std::string textEditorProgram() { return "notepad.exe"; }
+    // Makes the desktop offer the registered verbs of a codeset (files the
+    // file manager reads); returns notes for the log, one per line.
+    virtual std::vector<std::string> publishFileTypes(const FileTypeSet& types);
+    // Removes what publishFileTypes wrote for a codeset.
+    virtual std::vector<std::string> withdrawFileTypes(const std::string& codeset);
+
+    // --- one instance per user ------------------------------------------
+    // The channel through which starts of `program` find the running one;
+    // nullptr when the platform has none or it is unsafe to use.
+    virtual std::unique_ptr<InstanceChannel> instanceChannel(const std::string& program);
+    // While set, readConsoleInput also returns lines that the channel received.
+    void setInstanceChannel(InstanceChannel* channel) { channel_ = channel; }
+    // One typed or forwarded line; nullopt at the end of input. Forwarded
+    // lines are taken only between typed lines.
+    virtual std::optional<ConsoleInput> readConsoleInput(const std::string& prompt);
     // --- the text codec library -----------------------------------------
     // A new object of the wren class named by its class identifier
     // (wren::kHandleLettersClsid, wren::kHandleWordsClsid); the caller
@@ -90,8 +142,17 @@ public:
     virtual void clearConsole() {}
     // Flushes what writeConsole buffered.
     virtual void flushConsole();
+    // Whether console text reaches a screen that a person watches: an
+    // interactive run whose console output is a terminal. Only then are the
+    // banner shown and the screen cleared, so batch runs and pipes get the
+    // log lines alone.
+    virtual bool consoleIsTerminal() { return false; }
+    // One diagnostic line ("file:line: message", the error summary) for
+    // standard error, after the console text written so far.
+    virtual void writeDiagnostic(std::string_view line);
 
 protected:
+    InstanceChannel* channel_ = nullptr;
     bool batch_ = false;
     bool assumeYes_ = false;
 };

@@ -3,11 +3,19 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
 #include "console/Instant.h"
 #include "engine/Control.h"
+#include "engine/Registration.h"
+#include "platform/InstanceChannel.h"
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
@@ -40,16 +48,49 @@ void printHelp() {
         "              nothing waits for an answer: Yes/No questions answer No, input boxes\n"
         "              and file dialogs are cancelled, a critical error exits with status 2\n"
         "  --yes       answer Yes to Yes/No questions (for example replacing an existing file)\n"
+        "  --new-instance  run on its own even when a kestrel console is running\n"
+        "              (otherwise the code line is handed to that console)\n"
+        "  --file NAME append NAME, quoted, to the code line (the form file-manager verbs use)\n"
+        "  --unregister CODESET  remove the file types that #register wrote for CODESET\n"
         "  --help      show this help and exit\n"
         "  --version   show the version and exit\n"
         "\n"
         "Console commands (interactive mode):\n"
         "%s"
         "\n"
+        "Standard output shows the log lines; errors (file:line: message) and the\n"
+        "error summary go to standard error as well as the log file.\n"
+        "\n"
         "Environment: KESTREL_HOME (the program's own directory, where codesets are found),\n"
         "KESTREL_LOG_DIR (where log files go).\n"
         "Exit status: 0 no error reported, 1 errors were reported, 2 critical error or usage error.\n",
         kestrel::Instant::commandHelp());
+}
+
+// A second start hands its code line to the console that runs for the
+// user. Returns the exit status when it did, nothing when this start runs on
+// its own (and listens itself when `listen`).
+std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr<kestrel::InstanceChannel>& channel,
+                                    bool listen, const std::string& codeLine) {
+    channel = platform.instanceChannel("kestrel");
+    if (!channel) return std::nullopt;
+    if (listen && channel->claim()) return std::nullopt;
+    std::error_code ec;
+    kestrel::InstanceChannel::Message message;
+    message.directory = std::filesystem::current_path(ec).string();
+    message.text = codeLine;
+    const auto delivery = channel->forward(message);
+    channel.reset();
+    using Delivery = kestrel::InstanceChannel::Delivery;
+    if (delivery == Delivery::noPrimary) return std::nullopt;
+    if (delivery == Delivery::taken) {
+        std::fprintf(stderr, codeLine.empty() ? "kestrel: a kestrel console is already running (--new-instance starts another)\n"
+                                              : "kestrel: handed to the kestrel console already running\n");
+        return 0;
+    }
+    std::fprintf(stderr, "kestrel: the running kestrel console %s the line\n",
+                 delivery == Delivery::refused ? "refused" : "did not take");
+    return 2;
 }
 
 int usageError(const std::string& message) {
@@ -62,6 +103,10 @@ int usageError(const std::string& message) {
 int main(int argc, char** argv) {
     bool batch = false;
     bool assumeYes = false;
+    bool newInstance = false;
+    std::string fileArgument;
+    bool fromFileVerb = false;
+    std::string unregister;
     std::string codeLine;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -72,6 +117,18 @@ int main(int argc, char** argv) {
             batch = true;
         } else if (options && arg == "--yes") {
             assumeYes = true;
+        } else if (options && arg == "--new-instance") {
+            newInstance = true;
+        } else if (options && (arg == "--file" || arg == "--unregister")) {
+            if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
+            const std::string value = argv[++i];
+            if (arg == "--unregister") {
+                unregister = value;
+                continue;
+            }
+            if (value.find('"') != std::string::npos) return usageError("a file name with '\"' cannot be quoted in a code line");
+            fileArgument = value;
+            fromFileVerb = true;
         } else if (options && (arg == "--help" || arg == "-h")) {
             printHelp();
             return 0;
@@ -86,36 +143,57 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (fromFileVerb) codeLine += (codeLine.empty() ? "\"" : " \"") + fileArgument + "\"";
+
     NativePlatform platform;
     platform.setAssumeYes(assumeYes);
     if (batch) platform.setBatch(true);
+    // One console per user: a start at a terminal listens unless one already
+    // runs, and then hands its code line over. Starts without a terminal do
+    // neither, except the file manager's verbs (--file), which hand over.
+    std::unique_ptr<kestrel::InstanceChannel> channel;
+    if (!batch && !newInstance && unregister.empty() && (platform.interactive() || fromFileVerb)) {
+        if (auto status = forwardToRunning(platform, channel, platform.interactive(), codeLine)) return *status;
+        platform.setInstanceChannel(channel.get());
+    }
     kestrel::Instant console(platform);
+    // Outlives the run so that a run ended by `exit` still gets its summary.
+    std::unique_ptr<kestrel::Shared> shared;
     int status = 0;
-    int errors = 0;
     try {
-        kestrel::Shared shared(platform, &console);
+        shared = std::make_unique<kestrel::Shared>(platform, &console);
+        if (!unregister.empty()) {
+            const bool removed = shared->gEngine->registration().unregister(unregister);
+            shared->gFiles->echo(removed ? "UNREGISTERED " + unregister : "nothing is registered for " + unregister);
+            platform.flushConsole();
+            return removed ? 0 : 1;
+        }
         console.banner();
-        if (!codeLine.empty()) shared.gEngine->pending(codeLine);
+        if (!codeLine.empty()) shared->gEngine->pending(codeLine);
+        shared->gEngine->finishRegistration();
         if (platform.interactive()) {
-            shared.gEngine->setInputSource("<console>", 0);
-            console.run(shared);
+            shared->gEngine->setInputSource("<console>", 0);
+            console.run(*shared);
         } else {
             int number = 0;
             while (auto line = platform.readConsoleLine("")) {
-                shared.gEngine->setInputSource("<stdin>", ++number);
-                shared.gEngine->pending(*line);
+                shared->gEngine->setInputSource("<stdin>", ++number);
+                shared->gEngine->pending(*line);
             }
         }
-        errors = shared.gEngine->errorCount();
-        status = errors > 0 ? 1 : 0;
+        shared->gEngine->finishRegistration();
+        status = shared->gEngine->errorCount() > 0 ? 1 : 0;
     } catch (const kestrel::ProgramExit& exit) {
         status = exit.status;
     } catch (const std::exception& error) {
-        platform.flushConsole();
-        std::fprintf(stderr, "kestrel: %s\n", error.what());
+        platform.writeDiagnostic(std::string("kestrel: ") + error.what());
         return 2;
     }
+    // After a critical error the log is closed and the box said it all.
+    const int errors = shared && status != 2 ? shared->gEngine->errorCount() : 0;
+    if (errors > 0)
+        shared->gFiles->diagnostic("kestrel: " + std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
+                                   " reported");
     platform.flushConsole();
-    if (errors > 0) std::fprintf(stderr, "kestrel: %d error%s reported\n", errors, errors == 1 ? "" : "s");
     return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The window that echoed text is shown in (the console of kestrel). The file
 // services only need these few operations of it.
+#include <cstddef>
 #include <string>
 
 namespace kestrel {
@@ -18,6 +19,12 @@ public:
     virtual void keepLast(std::size_t keep) = 0;
     // Shown or hidden (the `silent` directive); a hidden console shows nothing.
     virtual void setVisible(bool) {}
+    // A diagnostic line. A console with a channel of its own for them (a
+    // program's standard error) shows it there even while hidden; one
+    // without shows it like any other line.
+    virtual void diagnostic(const std::string& text) {
+        if (visible()) add(text);
+    }
 };
 
 } // namespace kestrel

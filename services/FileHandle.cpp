@@ -8,8 +8,10 @@
 #include "platform/Platform.h"
 #include "services/ConsoleSink.h"
 #include "services/DirectorySearch.h"
+#include "services/RegistryStore.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -52,7 +54,7 @@ constexpr NamePartName kNameParts[] = {
 };
 
 NamePart parsePart(const std::string& kind) {
-    std::string word = numeric::lower(kind);
+    std::string word = textkit::lower(kind);
     for (const auto& entry : kNameParts)
         if (word == entry.name) return entry.part;
     return NamePart::none;
@@ -97,7 +99,7 @@ std::string timeText(const char* format, const std::tm& when) {
 }
 
 bool startsWithOld(const std::string& mode) {
-    return mode.size() >= 4 && numeric::equalsIgnoreCase(std::string_view(mode).substr(0, 4), "old:");
+    return mode.size() >= 4 && textkit::equalsIgnoreCase(std::string_view(mode).substr(0, 4), "old:");
 }
 
 } // namespace
@@ -265,6 +267,21 @@ void FileHandle::echo(const std::string& text, bool underline, int indent) {
         } catch (const std::exception&) {
         }
     }
+    logLine(text, underline, indent);
+}
+
+void FileHandle::diagnostic(const std::string& text) {
+    if (text.empty()) return;
+    if (console_) {
+        try {
+            console_->diagnostic(text);
+        } catch (const std::exception&) {
+        }
+    }
+    logLine(text, false, 0);
+}
+
+void FileHandle::logLine(const std::string& text, bool underline, int indent) {
     if (!log_.is_open()) return;
     // Files open besides the log; the file being opened is pushed only after
     // its "#PROCESS" line and a closed one is popped before its summary.
@@ -330,7 +347,7 @@ std::string FileHandle::OpenFile(std::string& name, const std::string& mode, boo
         echo("Too many open files, not opened: " + name);
         return "";
     }
-    std::string lowered = numeric::lower(mode);
+    std::string lowered = textkit::lower(mode);
     if (!name.empty()) {
         if (lowered == "output" || lowered == "write" || lowered == "old:output" || lowered == "old:write") {
             if (exist(name, true, confirm)) return "";
@@ -443,7 +460,7 @@ FileHandle::DataKind FileHandle::dataKind(std::string_view kind, std::string& ar
     if (colon == std::string_view::npos) argument.clear();
     else argument.assign(kind.substr(colon + 1));
     for (const auto& entry : kDataKinds)
-        if (numeric::equalsIgnoreCase(word, entry.name)) return entry.kind;
+        if (textkit::equalsIgnoreCase(word, entry.name)) return entry.kind;
     return DataKind::other;
 }
 
@@ -636,6 +653,12 @@ void FileHandle::putText(DataKind kind, std::string_view text) {
     else stack_.back()->write(text);
 }
 
+void FileHandle::syncData() {
+    OpenEntry& file = top();
+    file.requireOpen();
+    if (file.file.pubsync() != 0) throw FormatError("cannot write to " + file.name);
+}
+
 void FileHandle::SeekData(int32_t offset) {
     if (offset < 0) {
         std::string hex = numeric::hexText(offset);
@@ -771,7 +794,7 @@ bool FileHandle::exist(std::string& name, bool ask, bool confirm) {
 std::string FileHandle::getfile(const std::string& mode) {
     bool shortResult = startsWithOld(mode);
     std::string rest = shortResult ? mode.substr(4) : mode;
-    std::string lowered = numeric::lower(rest);
+    std::string lowered = textkit::lower(rest);
 
     FileDialogRequest request;
     if (lowered == "input" || lowered == "read" || lowered == "open") {
@@ -805,7 +828,7 @@ std::string FileHandle::getfile(const std::string& mode) {
 
 std::string FileHandle::shortenname(const std::string& path) {
     if (path.empty()) return "";
-    return numeric::lower(platform_.shortName(path));
+    return textkit::lower(platform_.shortName(path));
 }
 
 void FileHandle::ShrinkName(std::string& text) {
@@ -833,7 +856,7 @@ void FileHandle::ShrinkName(std::string& text) {
 
 std::string FileHandle::Dos(const std::string& word, std::string& argument) {
     try {
-        return dosWord(numeric::lower(word), argument);
+        return dosWord(textkit::lower(word), argument);
     } catch (const std::exception&) {
         return kInvalidPath;
     }
@@ -888,5 +911,44 @@ std::string FileHandle::dosWord(const std::string& word, std::string& argument) 
     }
     return "";
 }
+
+} // namespace kestrel
+
+namespace kestrel {
+
+RegistryStore& FileHandle::registry() {
+    if (!registry_) registry_ = std::make_unique<RegistryStore>(platform_, platform_.registryFile());
+    return *registry_;
+}
+
+bool FileHandle::CreateNewKey(const std::string& path, const std::string& value) {
+    return registry().CreateNewKey(path, value);
+}
+
+std::string FileHandle::GetKeyValue(const std::string& path, const std::string& valuename) {
+    return registry().GetKeyValue(path, valuename).value_or(std::string());
+}
+
+bool FileHandle::SetKeyValue(const std::string& path, const std::string& valuename, const std::string& value,
+                             int type) {
+    return registry().SetKeyValue(path, valuename, value, type);
+}
+
+bool FileHandle::DeleteRegKey(const std::string& path) { return registry().DeleteRegKey(path); }
+
+namespace {
+
+std::string nulList(const std::optional<std::vector<std::string>>& names) {
+    std::string out;
+    if (names)
+        for (const auto& name : *names) out += name + '\0';
+    return out;
+}
+
+} // namespace
+
+std::string FileHandle::EnumRegKeys(const std::string& path) { return nulList(registry().EnumRegKeys(path)); }
+
+std::string FileHandle::EnumRegValues(const std::string& path) { return nulList(registry().EnumRegValues(path)); }
 
 } // namespace kestrel

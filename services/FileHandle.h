@@ -14,6 +14,7 @@ namespace kestrel {
 
 class Platform;
 class ConsoleSink;
+class RegistryStore;
 
 // What getdata returns and putdata takes: nothing, a number or a text.
 using FileValue = std::variant<std::monostate, int32_t, std::string>;
@@ -60,6 +61,9 @@ public:
     void putNumber(DataKind kind, int32_t value);
     void putText(DataKind kind, std::string_view text);
 
+    // Hands the current file's buffered writes to the system; FormatError
+    // when they cannot be written (a full disk).
+    void syncData();
     void SeekData(int32_t offset);
     int32_t fPos();
     int32_t fLen();
@@ -85,6 +89,10 @@ public:
 
     // --- log and console -----------------------------------------------
     void echo(const std::string& text, bool underline = false, int indent = 0);
+    // A line a user acts on ("file:line: message", the error summary): the
+    // log gets it like an echo, the console hands it to its diagnostic
+    // channel (standard error in kestrel), hidden or not.
+    void diagnostic(const std::string& text);
     void cls();
     void setConsole(ConsoleSink* console) { console_ = console; }
     ConsoleSink* console() const { return console_; }
@@ -97,6 +105,19 @@ public:
 
     // --- shell words ---------------------------------------------------
     std::string Dos(const std::string& word, std::string& argument);
+
+    // --- registry (the per-user store of RegistryStore) ----------------
+    // Each answers whether it did what was asked; registry().lastError()
+    // says why not.
+    bool CreateNewKey(const std::string& path, const std::string& value);
+    // "" when the key or value cannot be read.
+    std::string GetKeyValue(const std::string& path, const std::string& valuename = std::string());
+    bool SetKeyValue(const std::string& path, const std::string& valuename, const std::string& value, int type);
+    bool DeleteRegKey(const std::string& path);
+    // Names each followed by one NUL; "" when the key cannot be opened or has none.
+    std::string EnumRegKeys(const std::string& path);
+    std::string EnumRegValues(const std::string& path);
+    RegistryStore& registry();
 
     Platform& platform() { return platform_; }
 
@@ -115,9 +136,11 @@ private:
     std::string dosWord(const std::string& word, std::string& argument);
 
     Platform& platform_;
+    std::unique_ptr<RegistryStore> registry_;
     std::string programName_;
     std::string logLine_;  // log text not yet written: echo writes it in large pieces
     void flushLog();
+    void logLine(const std::string& text, bool underline, int indent);
     ConsoleSink* console_ = nullptr;
     std::ofstream log_;
     std::string logPath_;

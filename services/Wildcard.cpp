@@ -1,14 +1,8 @@
 #include "services/Wildcard.h"
 
+#include "text/TextKit.h"
+
 namespace kestrel {
-
-namespace {
-
-char foldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
 
 bool Wildcard::hasWildcards(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
@@ -31,7 +25,7 @@ bool Wildcard::matchPlain(std::string_view pattern, std::string_view name) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || textkit::foldCase(pattern[p]) == textkit::foldCase(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {

@@ -49,6 +49,44 @@ public:
     explicit FormatError(const std::string& what) : KestrelError(what) {}
 };
 
+// An error after which kestrel cannot go on: its engine shows the
+// critical-error box with the text and ends with status 2. A window program
+// shows the text and carries on.
+class CriticalError : public KestrelError {
+public:
+    using KestrelError::KestrelError;
+};
+
+// A pointer whose address nobody could give, or whose value is 0.
+class FloatingPointerError : public CriticalError {
+public:
+    explicit FloatingPointerError(std::string pointer)
+        : CriticalError("Floating Pointers Must Be Pushed"), pointer_(std::move(pointer)) {}
+    const std::string& pointer() const { return pointer_; }
+
+private:
+    std::string pointer_;
+};
+
+// Data for a buffer slot that holds something other than bytes.
+class SlotKindError : public CriticalError {
+public:
+    using CriticalError::CriticalError;
+};
+
+// A burn that cannot be carried out (an address the image cannot take, an
+// image that cannot be written); the image keeps its old bytes.
+class BurnError : public KestrelError {
+public:
+    using KestrelError::KestrelError;
+};
+
+// A file operation the system refused (creating, locking, replacing a file).
+class FileError : public KestrelError {
+public:
+    using KestrelError::KestrelError;
+};
+
 // Ends the program with a status; thrown by the platform after a critical
 // error box and by the `exit` directive, caught only by main.
 struct ProgramExit {

@@ -6,20 +6,16 @@
 #include <limits>
 
 #include "text/KestrelError.h"
+#include "text/TextKit.h"
 
 namespace kestrel::numeric {
 
 namespace {
 
+using textkit::hexDigit;
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Walks a text; in lenient mode blanks anywhere are invisible.
 class Scanner {
@@ -259,17 +255,7 @@ int16_t toInt16(double value) { return roundTo<int16_t>(value, "a 16-bit integer
 int32_t toInt32(double value) { return roundTo<int32_t>(value, "a 32-bit integer"); }
 uint8_t toByte(double value) { return roundTo<uint8_t>(value, "a byte"); }
 
-std::string hexText(double value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    uint32_t v = static_cast<uint32_t>(toInt32(value));
-    char out[8];
-    int n = 8;
-    do {
-        out[--n] = kDigits[v & 0xF];
-        v >>= 4;
-    } while (v != 0);
-    return std::string(out + n, out + 8);
-}
+std::string hexText(double value) { return textkit::upperHex(static_cast<uint32_t>(toInt32(value))); }
 
 std::string decimal(int64_t value) {
     char out[24];
@@ -279,31 +265,5 @@ std::string decimal(int64_t value) {
 }
 
 std::string spacedDecimal(int64_t value) { return value < 0 ? decimal(value) : " " + decimal(value); }
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    return out;
-}
-
-std::string upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-    return out;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + ('a' - 'A'));
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + ('a' - 'A'));
-        if (x != y) return false;
-    }
-    return true;
-}
 
 }  // namespace kestrel::numeric

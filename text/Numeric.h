@@ -32,9 +32,4 @@ std::string decimal(int64_t value);
 // "Spaced decimal": a space before non-negative numbers, "-" before negative.
 std::string spacedDecimal(int64_t value);
 
-// ASCII case helpers (the system's texts are single-byte).
-std::string lower(std::string_view text);
-std::string upper(std::string_view text);
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-
 } // namespace kestrel::numeric

@@ -7,19 +7,13 @@
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
 namespace {
 
 constexpr double kImageBase = 134217728.0;  // 0x08000000
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // One byte from the hex pair at `pos`: blanks are skipped and the pair ends at
 // its first non-hex character, so "ZZ" gives 0 and "1Z" gives 1.
@@ -29,7 +23,7 @@ uint8_t pairByte(const std::string& digits, size_t pos) {
     for (size_t i = pos; i < end; ++i) {
         const char c = digits[i];
         if (c == ' ' || c == '\t' || c == '\n') continue;
-        const int d = hexDigit(c);
+        const int d = textkit::hexDigit(c);
         if (d < 0) break;
         value = value * 16 + static_cast<unsigned>(d);
     }
@@ -87,16 +81,11 @@ uint64_t leadingDigits(uint32_t value, size_t length) {
 }
 
 // The hexadecimal digits of an "&h" word when they are nothing but digits and
-// at most `limit` of them.
+// at most `limit` of them (none reads as 0).
 bool readHex(std::string_view digits, size_t limit, uint64_t& value) {
     if (digits.size() > limit) return false;
     value = 0;
-    for (char c : digits) {
-        const int d = hexDigit(c);
-        if (d < 0) return false;
-        value = value * 16 + static_cast<uint64_t>(d);
-    }
-    return true;
+    return digits.empty() || textkit::hexValue(digits, value);
 }
 
 constexpr std::array<const char*, 14> kLabels = {
@@ -215,7 +204,7 @@ std::string digitField(std::string_view number, int size) {
         length = static_cast<size_t>(SmartNum::STransLength(size, 1));
         const std::string value = isPointerKind(size) ? numeric::decimal(SmartNum::CPtr(std::string(number))) : std::string(number);
         if (value.size() >= 2 && value[0] == '&' && (value[1] == 'h' || value[1] == 'H'))
-            digits = numeric::upper(std::string_view(value).substr(2));
+            digits = textkit::upper(std::string_view(value).substr(2));
         else
             digits = numeric::hexText(numeric::read(value));
         if (digits.size() < length) digits.insert(0, length - digits.size(), '0');
@@ -270,15 +259,14 @@ void SmartNum::numberpush(std::string& field, std::string_view number, int size)
 }
 
 std::string SmartNum::numberpull(const std::string& bytes, int /*size*/) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string word(2 + 2 * bytes.size(), '0');
     word[0] = '&';
     word[1] = 'h';
     size_t out = 2;
     for (size_t i = bytes.size(); i-- > 0;) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        word[out++] = kDigits[b >> 4];
-        word[out++] = kDigits[b & 0xF];
+        word[out++] = textkit::upperHexDigit(b >> 4);
+        word[out++] = textkit::upperHexDigit(b);
     }
     return word;
 }

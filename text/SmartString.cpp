@@ -9,6 +9,7 @@
 
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -68,8 +69,7 @@ void setPiece(std::string& slot, std::string_view text, bool lowerCase) {
     }
     char* p = slot.data();
     if ((kinds & kUpper) && lowerCase && size > 1) {
-        for (size_t i = 0; i < size; ++i)
-            if (p[i] >= 'A' && p[i] <= 'Z') p[i] = static_cast<char>(p[i] + ('a' - 'A'));
+        textkit::lowerInPlace(slot);
         // A lower-cased "0X" is a "0x".
         kinds |= kHexMark;
     }

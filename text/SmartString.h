@@ -24,7 +24,9 @@ public:
     // none empty and none holding a blank or the delimiter. False (and nothing
     // changed) for any other list.
     bool kaSplitWords(std::span<const std::string_view> words, char delim);
-    // One field of a delimited text (kept with its historical off-by-one on the last field).
+    // Field `parmno` (from 0) of a delimited text. The last field, with no
+    // delimiter after it, ends one character short of the text: field 0 of
+    // "abc" is "ab", field 2 of "(a,b,c)" is "c".
     std::string kasubparm(const std::string& source, std::string_view delim, int parmno);
     // Builds vStandard from values(0..count).
     void kaStandard();

@@ -1,6 +1,9 @@
 #include "platform/posix/PosixPlatform.h"
 
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/select.h>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,9 +18,13 @@
 #include <readline/history.h>
 #include <readline/readline.h>
 
+#include "platform/FileTypeSet.h"
+#include "platform/InstanceChannel.h"
+#include "platform/posix/DesktopFiles.h"
+#include "platform/posix/PosixInstanceChannel.h"
 #include "platform/posix/TerminalText.h"
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
+#include "text/TextKit.h"
 
 extern char** environ;
 
@@ -42,13 +49,6 @@ std::string trimmed(const std::string& text) {
 std::string joinFolder(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Names starting with "-" would read as options to the started program.
@@ -102,7 +102,7 @@ bool PosixPlatform::promptYesNo(const std::string& question) const {
     for (;;) {
         auto answer = prompt(question + " [y/N] ", false);
         if (!answer) return false;
-        std::string word = numeric::lower(trimmed(*answer));
+        std::string word = textkit::lower(trimmed(*answer));
         if (word == "y" || word == "yes") return true;
         if (word.empty() || word == "n" || word == "no") return false;
     }
@@ -186,7 +186,18 @@ void PosixPlatform::flushConsole() {
 
 void PosixPlatform::clearConsole() {
     writePending();
-    if (stdoutIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
+    if (consoleIsTerminal()) Platform::writeConsole("\x1B[H\x1B[2J");
+}
+
+bool PosixPlatform::consoleIsTerminal() { return interactive() && stdoutIsTerminal(); }
+
+void PosixPlatform::writeDiagnostic(std::string_view line) {
+    writePending();
+    std::fflush(stdout);
+    std::string out = isatty(STDERR_FILENO) ? TerminalText::escape(line) : std::string(line);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    std::fflush(stderr);
 }
 
 std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
@@ -237,15 +248,26 @@ std::string PosixPlatform::fileDialog(const FileDialogRequest& request) {
 
 // --- names ---------------------------------------------------------------
 
-std::string PosixPlatform::programDirectory() {
+PosixPlatform::Home PosixPlatform::findHome() {
     std::string home = environment("KESTREL_HOME");
-    if (!home.empty()) return home;
+    if (!home.empty()) return {home, false};
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && exe.has_parent_path()) return exe.parent_path().string();
-    fs::path cwd = fs::current_path(ec);
-    return ec ? std::string(".") : cwd.string();
+    if (ec || !exe.has_parent_path()) {
+        fs::path cwd = fs::current_path(ec);
+        return {ec ? std::string(".") : cwd.string(), false};
+    }
+    fs::path folder = exe.parent_path();
+#ifdef KESTREL_INSTALLED_HOME
+    // An installed program keeps its codesets in the data folder, at the same
+    // place relative to the executable wherever the tree was installed.
+    fs::path data = (folder / KESTREL_INSTALLED_HOME).lexically_normal();
+    if (fs::is_directory(data, ec)) return {data.string(), true};
+#endif
+    return {folder.string(), false};
 }
+
+std::string PosixPlatform::programDirectory() { return findHome().folder; }
 
 bool PosixPlatform::usableFolder(const std::string& folder) {
     if (folder.empty()) return false;
@@ -257,8 +279,12 @@ bool PosixPlatform::usableFolder(const std::string& folder) {
 std::string PosixPlatform::logDirectory() {
     std::string forced = environment("KESTREL_LOG_DIR");
     if (!forced.empty()) return usableFolder(forced) ? forced : std::string();
-    std::string beside = joinFolder(programDirectory(), "log");
-    if (usableFolder(beside)) return beside;
+    // Logs never go into an installed data folder, even a writable one.
+    Home home = findHome();
+    if (!home.installed) {
+        std::string beside = joinFolder(home.folder, "log");
+        if (usableFolder(beside)) return beside;
+    }
     std::string state = environment("XDG_STATE_HOME");
     if (state.empty()) {
         std::string home = environment("HOME");
@@ -301,7 +327,7 @@ std::string PosixPlatform::resolveCaseless(const std::string& path) {
         if (ec) return "";
         for (; it != fs::directory_iterator(); it.increment(ec)) {
             std::string name = it->path().filename().string();
-            if (numeric::equalsIgnoreCase(name, part) && (match.empty() || name < match)) match = name;
+            if (textkit::equalsIgnoreCase(name, part) && (match.empty() || name < match)) match = name;
         }
         if (match.empty()) return "";
         built = joinFolder(built, match);
@@ -342,7 +368,6 @@ bool PosixPlatform::isAbsolute(const std::string& name) {
 }
 
 std::string PosixPlatform::encodeShortName(std::string_view path) {
-    static const char digits[] = "0123456789abcdef";
     std::string out;
     for (char c : path) {
         auto byte = static_cast<unsigned char>(c);
@@ -354,8 +379,8 @@ std::string PosixPlatform::encodeShortName(std::string_view path) {
             out += c;
         } else {
             out += '%';
-            out += digits[byte >> 4];
-            out += digits[byte & 0x0F];
+            out += textkit::lowerHexDigit(byte >> 4);
+            out += textkit::lowerHexDigit(byte);
         }
     }
     return out;
@@ -364,6 +389,7 @@ std::string PosixPlatform::encodeShortName(std::string_view path) {
 std::string PosixPlatform::decodeShortName(std::string_view word) {
     std::string out;
     for (std::size_t i = 0; i < word.size(); ++i) {
+        using textkit::hexDigit;
         if (word[i] == '%' && i + 2 < word.size() && hexDigit(word[i + 1]) >= 0 && hexDigit(word[i + 2]) >= 0) {
             out += static_cast<char>(hexDigit(word[i + 1]) * 16 + hexDigit(word[i + 2]));
             i += 2;
@@ -423,6 +449,144 @@ std::string PosixPlatform::openTextEditor(const std::string& file) {
     if (args.empty()) args.push_back("xdg-open");
     args.push_back(asArgument(file));
     return spawn(args, file);
+}
+
+} // namespace kestrel
+
+namespace kestrel {
+
+namespace {
+
+// flock() on an open descriptor: released when the descriptor closes, also
+// when the process dies, so a crash leaves no stale lock.
+class PosixFileLock : public FileLock {
+public:
+    explicit PosixFileLock(int fd) : fd_(fd) {}
+    ~PosixFileLock() override { close(fd_); }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string PosixPlatform::executablePath() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+std::string PosixPlatform::registryFile() {
+    std::string forced = environment("KESTREL_REGISTRY");
+    if (!forced.empty()) return forced;
+    std::string config = environment("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        std::string home = environment("HOME");
+        if (home.empty()) return "";
+        config = home + "/.config";
+    }
+    return config + "/kestrel/registry.reg";
+}
+
+std::unique_ptr<FileLock> PosixPlatform::waitForLock(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return nullptr;
+        }
+    }
+    return std::make_unique<PosixFileLock>(fd);
+}
+
+std::vector<std::string> PosixPlatform::publishFileTypes(const FileTypeSet& types) {
+    return DesktopFiles::fromEnvironment().publish(types);
+}
+
+std::vector<std::string> PosixPlatform::withdrawFileTypes(const std::string& codeset) {
+    return DesktopFiles::fromEnvironment().withdraw(codeset);
+}
+
+std::unique_ptr<InstanceChannel> PosixPlatform::instanceChannel(const std::string& program) {
+    return PosixInstanceChannel::open(program);
+}
+
+namespace {
+
+// readline's callback interface hands the finished line to a plain function.
+struct CallbackLine {
+    bool done = false;
+    bool ended = false;
+    std::string text;
+};
+CallbackLine* gCallbackLine = nullptr;
+
+void takeCallbackLine(char* line) {
+    if (!gCallbackLine) return;
+    gCallbackLine->done = true;
+    if (!line) {
+        gCallbackLine->ended = true;
+    } else {
+        gCallbackLine->text = line;
+        std::free(line);
+    }
+}
+
+} // namespace
+
+std::optional<ConsoleInput> PosixPlatform::readConsoleInput(const std::string& promptText) {
+    if (!forwarded_.empty()) return takeForwarded();
+    if (!channel_ || !interactive()) return Platform::readConsoleInput(promptText);
+    writePending();
+    flushConsole();
+    rl_outstream = stdout;
+    const std::string shown = TerminalText::escape(promptText);
+    CallbackLine result;
+    gCallbackLine = &result;
+    rl_callback_handler_install(shown.c_str(), takeCallbackLine);
+    if (!stashedLine_.empty()) {
+        rl_insert_text(stashedLine_.c_str());
+        stashedLine_.clear();
+        rl_redisplay();
+    }
+    std::optional<ConsoleInput> answer;
+    while (!answer) {
+        bool typed = false;
+        std::vector<InstanceChannel::Message> arrived = channel_->service(STDIN_FILENO, -1, typed);
+        if (!arrived.empty()) {
+            // Put the half-typed line aside; the caller runs the forwarded
+            // line and the next call shows the prompt with it again. Lines
+            // that arrive together queue up behind the first.
+            stashedLine_.assign(rl_line_buffer ? rl_line_buffer : "", static_cast<std::size_t>(rl_end));
+            rl_replace_line("", 0);
+            rl_redisplay();
+            rl_callback_handler_remove();
+            std::fputs("\n", stdout);
+            for (auto& message : arrived) forwarded_.push_back(std::move(message));
+            break;
+        }
+        if (!typed) continue;
+        rl_callback_read_char();
+        if (result.done) {
+            rl_callback_handler_remove();
+            if (result.ended) {
+                gCallbackLine = nullptr;
+                return std::nullopt;
+            }
+            if (!trimmed(result.text).empty()) add_history(result.text.c_str());
+            answer = ConsoleInput{result.text, false, std::string()};
+        }
+    }
+    gCallbackLine = nullptr;
+    if (answer) return answer;
+    return takeForwarded();
+}
+
+std::optional<ConsoleInput> PosixPlatform::takeForwarded() {
+    InstanceChannel::Message message = std::move(forwarded_.front());
+    forwarded_.pop_front();
+    return ConsoleInput{std::move(message.text), true, std::move(message.directory)};
 }
 
 } // namespace kestrel

@@ -1,14 +1,14 @@
 #include "platform/posix/TerminalText.h"
 
+#include "text/TextKit.h"
+
 namespace kestrel {
 
 namespace {
 
 void appendEscaped(std::string& out, unsigned char byte) {
-    static const char digits[] = "0123456789ABCDEF";
     out += "\\x";
-    out += digits[byte >> 4];
-    out += digits[byte & 0x0F];
+    textkit::appendHexPair(out, byte);
 }
 
 bool inRange(std::string_view text, std::size_t at, unsigned char low, unsigned char high) {

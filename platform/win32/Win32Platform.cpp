@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <io.h>
 #include <vector>
 
 #include <windows.h>
@@ -349,6 +350,8 @@ std::string Win32Platform::nativePath(const std::string& name) {
     return out;
 }
 
+bool Win32Platform::consoleIsTerminal() { return interactive() && _isatty(_fileno(stdout)) != 0; }
+
 bool Win32Platform::isAbsolute(const std::string& name) {
     return name.find(':') != std::string::npos || (!name.empty() && isSeparator(name[0]));
 }
@@ -461,6 +464,31 @@ wren::WrenObject* Win32Platform::createCodecObject(const char* classId) {
         static_cast<IUnknown*>(object)->Release();
         throw;
     }
+}
+
+namespace {
+
+class Win32FileLock : public FileLock {
+public:
+    explicit Win32FileLock(HANDLE file) : file_(file) {}
+    ~Win32FileLock() override { CloseHandle(file_); }
+
+private:
+    HANDLE file_;
+};
+
+} // namespace
+
+std::unique_ptr<FileLock> Win32Platform::waitForLock(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    OVERLAPPED whole{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    return std::make_unique<Win32FileLock>(file);
 }
 
 } // namespace kestrel

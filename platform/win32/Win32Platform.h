@@ -23,6 +23,7 @@
 //   would, and reach the core through adapters (WrenComLetters,
 //   WrenComWords); wren.dll must be registered (regsvr32 wren.dll).
 // windows.h stays inside this folder: the header declares no Windows types.
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -52,7 +53,16 @@ public:
     std::string shellOpen(const std::string& target) override;
     std::string openTextEditor(const std::string& file) override;
 
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override;
+    bool copyToNewFile(const std::string& original, const std::string& copy) override;
+    void replaceFile(const std::string& source, const std::string& target) override;
+
     bool interactive() const override { return !batch_; }
+    // The console is a character device (a console window), not a file or pipe.
+    bool consoleIsTerminal() override;
+
+    // LockFileEx on the whole file; released when the handle closes.
+    std::unique_ptr<FileLock> waitForLock(const std::string& path) override;
 
     // wren's classes through COM by class identifier; a server that is not
     // registered is a critical error that says how to register it.

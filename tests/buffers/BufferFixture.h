@@ -18,16 +18,14 @@
 #include "support/FakePlatform.h"
 #include "support/RecordingConsole.h"
 #include "text/Autobank.h"
+#include "text/TextKit.h"
 
 namespace kestrel::test {
 
 inline std::string hexDump(const std::string& data) {
-    static const char* digits = "0123456789ABCDEF";
     std::string out;
     for (char c : data) {
-        const auto b = static_cast<unsigned char>(c);
-        out += digits[b >> 4];
-        out += digits[b & 15];
+        textkit::appendHexPair(out, static_cast<uint8_t>(c));
         out += ' ';
     }
     return out;

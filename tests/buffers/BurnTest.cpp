@@ -96,14 +96,16 @@ TEST_F(Burning, PointersArePatchedBeforeTheBytesAreWritten) {
     EXPECT_EQ(burn(), image);
 }
 
-TEST_F(Burning, UnresolvablePointerEndsTheBurnWithTheCriticalBox) {
+TEST_F(Burning, UnresolvablePointerStopsTheBurnBeforeAnyByteIsWritten) {
     put(set, 0, "main", "!PTR", "nowhere,0,3");
     set.pushoffsett("main", 0x10);
     spit(path("image.bin"), std::string(0x40, '\0'));
     std::string name = path("image.bin");
     files.OpenFile(name, "read");
-    EXPECT_THROW(set.burnbuffer(), ProgramExit);
-    EXPECT_EQ(platform.boxes.back(), "CRITICAL ERROR|Floating Pointers Must Be Pushed");
+    EXPECT_THROW(set.burnbuffer(), FloatingPointerError);
+    files.closefile();
+    EXPECT_EQ(platform.boxes.back(), "Floating Pointer must be pushed|Enter offset for nowhere:");
+    EXPECT_EQ(slurp(path("image.bin")), std::string(0x40, '\0'));
 }
 
 TEST_F(Burning, ANameInTwoBuffersIsWrittenTwiceAtItsLastAddress) {
@@ -115,6 +117,112 @@ TEST_F(Burning, ANameInTwoBuffersIsWrittenTwiceAtItsLastAddress) {
     // so both are written at 4: the later one last.
     EXPECT_EQ(address("TWIN"), " 4");
     EXPECT_EQ(image.substr(0, 8), std::string("\0\0\0\0BBAA", 8));
+}
+
+TEST_F(Burning, PlanGivesEveryAddressAndValueWithoutChangingTheSet) {
+    put(set, 0, "main", "go!PTR", "sub,2,3");
+    put(set, 0, "sub", "ret");
+    put(set, 1, "text", "hello");
+    set.pushoffsett("main", 0x2000);
+    const std::size_t logLines = platform.boxes.size();
+    const BurnPlan plan = set.planBurn();
+
+    ASSERT_TRUE(plan.ok()) << plan.describeProblems();
+    ASSERT_EQ(plan.labels.size(), 3u);
+    EXPECT_EQ(plan.labels[0].address, 0x2000);
+    EXPECT_FALSE(plan.labels[0].pushes);
+    EXPECT_EQ(plan.labels[1].name, "sub");
+    EXPECT_EQ(plan.labels[1].address, 0x2006);
+    EXPECT_EQ(plan.labels[1].size, 3);
+    EXPECT_TRUE(plan.labels[1].pushes);
+    EXPECT_EQ(plan.labels[2].buffer, 1);
+    EXPECT_EQ(plan.labels[2].number, 1);
+    EXPECT_EQ(plan.labels[2].address, 0x2009);
+    ASSERT_EQ(plan.pointers.size(), 1u);
+    EXPECT_EQ(plan.pointers[0].value, 0x08002006);
+    EXPECT_EQ(plan.pointers[0].position, 2);
+    EXPECT_EQ(plan.end(), 0x200E);
+
+    // Nothing happened yet: no push, no patch, no log line.
+    EXPECT_EQ(address("sub"), "none");
+    EXPECT_EQ(set.buffer(0), "go!PTRret");
+    EXPECT_FALSE(logged(" - Pushed sub to 2006"));
+    EXPECT_EQ(platform.boxes.size(), logLines);
+
+    std::string image = path("image.bin");
+    spit(image, std::string(0x3000, '\0'));
+    ASSERT_FALSE(files.OpenFile(image, "read").empty());
+    set.applyBurn(plan);
+    files.closefile();
+    EXPECT_EQ(address("sub"), " 8198");
+    EXPECT_EQ(slurp(image).substr(0x2000, 14), "go" + bytes({0x06, 0x20, 0x00, 0x08}) + "rethello");
+}
+
+TEST_F(Burning, NegativeAddressWritesNothingAtAll) {
+    put(set, 0, "good", "GOOD");
+    put(set, 1, "bad", "BAD!");
+    set.pushoffsett("good", 0x10);
+    set.pushoffsett("bad", -8);
+    const BurnPlan plan = set.planBurn();
+    ASSERT_EQ(plan.problems.size(), 1u);
+    EXPECT_EQ(plan.problems[0].kind, BurnPlan::ProblemKind::NegativeAddress);
+    EXPECT_EQ(plan.problems[0].name, "bad");
+
+    const std::string before(0x40, '\x55');
+    spit(path("image.bin"), before);
+    std::string name = path("image.bin");
+    ASSERT_FALSE(files.OpenFile(name, "read").empty());
+    EXPECT_THROW(set.burnbuffer(), BurnError);
+    files.closefile();
+    EXPECT_EQ(slurp(path("image.bin")), before);
+}
+
+TEST_F(Burning, FloatingLabelsBehindANegativeOneAreRefusedToo) {
+    put(set, 0, "&hFFFFFFF0", "0123456789");
+    put(set, 0, "next", "abcdefghij");
+    const BurnPlan plan = set.planBurn();
+    ASSERT_EQ(plan.problems.size(), 2u);
+    EXPECT_EQ(plan.labels[1].address, -6);
+    EXPECT_TRUE(plan.hasHardProblems());
+}
+
+TEST_F(Burning, AddressesBeyondThirtyTwoBitsAreProblems) {
+    put(set, 0, "&h7FFFFFF0", std::string(0x20, 'a'));
+    put(set, 0, "after", "b");
+    const BurnPlan plan = set.planBurn();
+    ASSERT_EQ(plan.problems.size(), 1u);
+    EXPECT_EQ(plan.problems[0].kind, BurnPlan::ProblemKind::AddressOverflow);
+    EXPECT_EQ(plan.problems[0].name, "after");
+}
+
+TEST_F(Burning, PlanCollectsFloatingPointersForTheCallerToAskAbout) {
+    put(set, 0, "main", "!PTR!PTR", "one,0,3,two,4,3");
+    set.pushoffsett("main", 0x10);
+    const BurnPlan plan = set.planBurn([](const std::string&) { return std::nullopt; });
+    ASSERT_EQ(plan.problems.size(), 2u);
+    EXPECT_FALSE(plan.hasHardProblems());
+    EXPECT_EQ(plan.problems[1].name, "two");
+    EXPECT_FALSE(plan.pointers[0].resolved);
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Burning, HeaderRuleDecidesWhichBufferFilesAreRead) {
+    FileBuffer any(files, "Kestrel", [](const std::string& header) { return header.rfind("Kes", 0) == 0; });
+    put(set, 0, "x", "abc");
+    std::string out = path("set.buf");
+    ASSERT_FALSE(files.OpenFile(out, "write").empty());
+    set.writebuffer();
+    files.closefile();
+    ASSERT_FALSE(files.OpenFile(out, "read").empty());
+    any.readbuffer("");
+    files.closefile();
+    EXPECT_EQ(any.count(0), 1);
+
+    FileBuffer strict(files, "Other", [](const std::string&) { return false; });
+    ASSERT_FALSE(files.OpenFile(out, "read").empty());
+    EXPECT_THROW(strict.readbuffer(""), FormatError);
+    files.closefile();
+    EXPECT_EQ(strict.count(0), 0);
 }
 
 } // namespace

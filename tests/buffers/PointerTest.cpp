@@ -55,19 +55,39 @@ TEST_F(Pointers, FloatingTargetAsksUntilAnAddressIsGiven) {
     EXPECT_EQ(platform.boxes[0], "Floating Pointer must be pushed|Enter offset for main.loop:");
 }
 
-TEST_F(Pointers, UnansweredPromptEndsWithTheCriticalBox) {
+TEST_F(Pointers, UnansweredPromptIsAFloatingPointerError) {
     put(set, 0, "", "!PTR", "loop,0,3");
-    EXPECT_THROW(set.pointerpop(1), ProgramExit);
-    EXPECT_EQ(platform.boxes.back(), "CRITICAL ERROR|Floating Pointers Must Be Pushed");
+    try {
+        set.pointerpop(1);
+        ADD_FAILURE() << "a pointer without an address was patched";
+    } catch (const FloatingPointerError& error) {
+        EXPECT_EQ(error.pointer(), "loop");
+        EXPECT_STREQ(error.what(), "Floating Pointers Must Be Pushed");
+    }
+    EXPECT_EQ(platform.boxes.back(), "Floating Pointer must be pushed|Enter offset for loop:");
     EXPECT_EQ(set.buffer(0), "!PTR");
 }
 
-TEST_F(Pointers, PointerRunningPastItsBufferIsSkippedWithALogLine) {
+TEST_F(Pointers, ResolverSuppliedByTheProgramReplacesTheInputBox) {
+    put(set, 0, "", "!PTR!PTR", "far,0,3,near,4,3");
+    std::vector<std::string> asked;
+    set.setPointerResolver([&asked](const std::string& target) -> std::optional<double> {
+        asked.push_back(target);
+        if (target == "far") return 0x3000;
+        return std::nullopt;
+    });
+    set.pointerpop(1);
+    EXPECT_EQ(hexDump(set.buffer(0).substr(0, 4)), hexDump(bytes({0x00, 0x30, 0x00, 0x08})));
+    EXPECT_THROW(set.pointerpop(2), FloatingPointerError);
+    EXPECT_EQ(asked, (std::vector<std::string>{"far", "near"}));
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Pointers, PointerRunningPastItsBufferIsRefused) {
     put(set, 0, "", "ab", "lab,0,3");
     set.pushoffsett("lab", 4096);
-    set.pointerpop(1);
+    EXPECT_THROW(set.pointerpop(1), BurnError);
     EXPECT_EQ(set.buffer(0), "ab");
-    EXPECT_TRUE(loggedContaining("not patched"));
     set.pointerpop(7);  // no such pointer: nothing happens
     EXPECT_EQ(set.inname(), "");
 }

@@ -18,6 +18,7 @@
 #include "support/FakePlatform.h"
 #include "support/RecordingConsole.h"
 #include "text/Autobank.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 
@@ -32,13 +33,10 @@ public:
 namespace test {
 
 inline std::string hexDump(const std::string& data) {
-    static const char* digits = "0123456789ABCDEF";
     std::string out;
     for (char c : data) {
-        const auto b = static_cast<unsigned char>(c);
         if (!out.empty()) out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 15];
+        textkit::appendHexPair(out, static_cast<uint8_t>(c));
     }
     return out;
 }

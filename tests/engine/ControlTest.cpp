@@ -1,5 +1,7 @@
 #include "EngineFixture.h"
 
+#include <algorithm>
+
 #include "text/KestrelError.h"
 
 namespace kestrel::test {
@@ -105,6 +107,20 @@ TEST_F(ControlTest, BadStatementIsReportedAndTheLineGoesOn) {
     EXPECT_EQ(errors(), 1);
     EXPECT_TRUE(logged("install.ksc:2: "));
     EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 2}));
+}
+
+TEST_F(ControlTest, ErrorsAreDiagnosticsAndOtherLinesAreNot) {
+    write("pack/install.ksc", "wait 1\n#fulllog off\ngto 2\n");
+    run("#install pack");
+    ASSERT_EQ(console.diagnostics.size(), 1u);
+    EXPECT_NE(console.diagnostics[0].find("install.ksc:3: unknown command 'gto'"), std::string::npos)
+        << console.diagnostics[0];
+    // The console without a channel of its own still shows the error once.
+    EXPECT_EQ(std::count(console.lines.begin(), console.lines.end(), console.diagnostics[0]), 1);
+    run("#silent on");
+    run("gto 3");
+    EXPECT_EQ(console.diagnostics.size(), 2u) << "a hidden console still gets diagnostics";
+    EXPECT_EQ(std::count(console.lines.begin(), console.lines.end(), console.diagnostics[1]), 0);
 }
 
 TEST_F(ControlTest, ExitAndKapowEndTheProgram) {

@@ -17,6 +17,7 @@
 #include "engine/Shared.h"
 #include "support/FakePlatform.h"
 #include "text/KestrelError.h"
+#include "text/TextKit.h"
 #include "support/CurrentDirectory.h"
 
 namespace kestrel::golden {
@@ -28,12 +29,6 @@ namespace {
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    if (from.empty()) return;
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
 }
 
 // Removes the scratch folder of a run, however the run ends, unless kept.
@@ -60,7 +55,7 @@ public:
         for (const std::string& form : {path.string(), path.generic_string()}) pairs_.emplace_back(form, word);
     }
     std::string apply(std::string text) const {
-        for (const auto& [path, word] : pairs_) replaceAll(text, path, word);
+        for (const auto& [path, word] : pairs_) textkit::replaceAll(text, path, word);
         return text;
     }
 

@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "buffers/FileBuffer.h"
+#include "text/TextKit.h"
 
 namespace kestrel::golden {
 
 namespace {
 
-constexpr char kDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kBytesPerLine = 16;
-
-void appendHex(std::string& out, unsigned char byte) {
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 15];
-}
 
 bool isTextFile(const std::string& path) {
     const std::string ext = std::filesystem::path(path).extension().string();
@@ -58,7 +53,7 @@ std::string Snapshot::printable(std::string_view text) {
             out += "\\n";
         } else if (byte < 0x20 || byte > 0x7E) {
             out += "\\x";
-            appendHex(out, byte);
+            textkit::appendHexPair(out, byte);
         } else {
             out += c;
         }
@@ -70,7 +65,7 @@ std::string Snapshot::hexBytes(std::string_view bytes) {
     std::string out;
     for (const char c : bytes) {
         if (!out.empty()) out += ' ';
-        appendHex(out, static_cast<unsigned char>(c));
+        textkit::appendHexPair(out, static_cast<uint8_t>(c));
     }
     return out;
 }
@@ -80,7 +75,7 @@ std::string Snapshot::hexDump(std::string_view bytes, const std::string& indent)
     for (std::size_t at = 0; at < bytes.size(); at += kBytesPerLine) {
         const std::string_view row = bytes.substr(at, kBytesPerLine);
         out += indent;
-        for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(at >> shift) & 15];
+        for (int shift = 12; shift >= 0; shift -= 4) out += textkit::upperHexDigit(static_cast<unsigned>(at >> shift));
         out += ": ";
         std::string hex = hexBytes(row);
         hex.resize(kBytesPerLine * 3 - 1, ' ');

@@ -7,8 +7,8 @@
 
 #include "platform/posix/PosixPlatform.h"
 #include "text/KestrelError.h"
-#include "text/Numeric.h"
 #include "text/SmartString.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 namespace {
@@ -66,9 +66,9 @@ TEST_F(PosixPlatformTest, ShortNameIsOneTokenizerProofWordThatOpensAgain) {
     std::string word = platform_.shortName(real());
     ASSERT_FALSE(word.empty());
     EXPECT_EQ(word.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789/._-%"), std::string::npos) << word;
-    EXPECT_EQ(numeric::lower(word), word);
+    EXPECT_EQ(textkit::lower(word), word);
     EXPECT_EQ(platform_.resolveExisting(word), real());
-    EXPECT_EQ(platform_.resolveExisting(numeric::upper(word)), real()) << "hex digits decode in either case";
+    EXPECT_EQ(platform_.resolveExisting(textkit::upper(word)), real()) << "hex digits decode in either case";
 
     // Through the script tokenizer and back.
     std::string line = "#encode " + word;

@@ -5,7 +5,18 @@
 namespace kestrel::test {
 namespace {
 
-using LogTest = ServicesTest;
+class LogTest : public ServicesTest {
+protected:
+    // An empty script open as file 2 and the console attached, its
+    // "#PROCESS" lines already cleared.
+    void openScriptWithConsole(RecordingConsole& console) {
+        files_->setConsole(&console);
+        writeFile("s.ksc", "");
+        std::string name = "s.ksc";
+        files_->OpenFile(name, "input");
+        console.lines.clear();
+    }
+};
 
 TEST_F(LogTest, LogFileIsNamedAfterStartTimeAndProgramAndStartsWithBanner) {
     std::string name = std::filesystem::path(files_->logPath()).filename().string();
@@ -70,11 +81,7 @@ TEST_F(LogTest, NestedFilesDrawTheBarTree) {
 
 TEST_F(LogTest, EchoPrefixRuleAndConsole) {
     RecordingConsole console;
-    files_->setConsole(&console);
-    writeFile("s.ksc", "");
-    std::string name = "s.ksc";
-    files_->OpenFile(name, "input");
-    console.lines.clear();
+    openScriptWithConsole(console);
 
     files_->echo("hello", true, 2);
     files_->echo("x", true, 0);
@@ -110,6 +117,23 @@ TEST_F(LogTest, HiddenConsoleGetsNothingAndLongTextIsCut) {
 
     files_->cls();
     EXPECT_TRUE(console.text.empty());
+}
+
+TEST_F(LogTest, DiagnosticsReachTheLogAndTheConsolesChannelEvenWhenHidden) {
+    RecordingConsole console;
+    openScriptWithConsole(console);
+    console.shown = false;
+    files_->diagnostic("s.ksc:4: unknown command 'gto'");
+    files_->diagnostic("");
+    EXPECT_EQ(console.diagnostics, (std::vector<std::string>{"s.ksc:4: unknown command 'gto'"}));
+    EXPECT_TRUE(console.lines.empty()) << "a diagnostic is no echo";
+    files_->setConsole(nullptr);
+    files_->diagnostic("no console attached");
+
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "|s.ksc:4: unknown command 'gto'") << "the log line nests like an echo";
+    EXPECT_EQ(lines[3], "|no console attached");
 }
 
 TEST_F(LogTest, CriticalClosesTheLogBeforeTheBox) {

@@ -23,6 +23,7 @@ public:
     bool shown = true;
     std::string text;                 // what the box holds
     std::vector<std::string> lines;   // every add, in order
+    std::vector<std::string> diagnostics;
 
     bool visible() const override { return shown; }
     void add(const std::string& line) override {
@@ -30,6 +31,7 @@ public:
         text += line + "\r\n";
     }
     void cls() override { text.clear(); }
+    void diagnostic(const std::string& line) override { diagnostics.push_back(line); }
     std::size_t textLength() const override { return text.size(); }
     void keepLast(std::size_t keep) override {
         if (text.size() > keep) text.erase(0, text.size() - keep);

@@ -3,8 +3,11 @@
 // recorded, and the critical box throws ProgramExit like the real one.
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -23,6 +26,8 @@ public:
     std::deque<std::string> fileAnswers;     // default: cancelled
     std::vector<std::string> opened;         // shellOpen / editor targets
     std::string logDir;                      // "" = no log file
+    std::string registryPath;                // "" = no registry store
+    std::string executable;                  // executablePath()
 
     void messageBox(const std::string& text, const std::string& title) override {
         boxes.push_back(title + "|" + text);
@@ -54,6 +59,10 @@ public:
         return answer;
     }
     std::string programDirectory() override { return home_; }
+    std::string executablePath() override { return executable; }
+    std::string registryFile() override { return registryPath; }
+    // One thread at a time in the tests that use it: the lock only has to exist.
+    std::unique_ptr<FileLock> waitForLock(const std::string&) override { return std::make_unique<FileLock>(); }
     std::string logDirectory() override { return logDir; }
     std::string resolveExisting(const std::string& name) override {
         std::string native = nativePath(name);
@@ -82,7 +91,58 @@ public:
     }
     bool interactive() const override { return false; }
 
+    // The console streams, kept apart as a program's stdout and stderr are.
+    bool terminal = false;                   // consoleIsTerminal
+    std::string consoleText;                 // writeConsole
+    int clears = 0;                          // clearConsole
+    std::vector<std::string> diagnostics;    // writeDiagnostic
+    void writeConsole(std::string_view text) override { consoleText += text; }
+    void clearConsole() override { ++clears; }
+    void flushConsole() override {}
+    bool consoleIsTerminal() override { return terminal; }
+    void writeDiagnostic(std::string_view line) override { diagnostics.emplace_back(line); }
+
+    // Files: real copies and renames with std::filesystem, counted; locks
+    // shared by every FakePlatform of the process, so that two engines of
+    // one test can collide.
+    int copies = 0;
+    std::unique_ptr<FileLock> lockFile(const std::string& path) override {
+        std::error_code ec;
+        const std::string key = std::filesystem::weakly_canonical(nativePath(path), ec).string();
+        if (!std::filesystem::exists(key, ec)) throw FileError("cannot open '" + path + "'");
+        if (!heldLocks().insert(key).second) return nullptr;
+        return std::make_unique<HeldLock>(key);
+    }
+    bool copyToNewFile(const std::string& original, const std::string& copy) override {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(copy, ec))) return false;
+        fs::copy_file(original, copy, ec);
+        if (!ec) fs::permissions(copy, fs::status(original).permissions(), ec);
+        if (ec) {
+            fs::remove(copy, ec);
+            throw FileError("cannot copy '" + original + "'");
+        }
+        ++copies;
+        return true;
+    }
+    void replaceFile(const std::string& source, const std::string& target) override {
+        std::error_code ec;
+        std::filesystem::rename(source, target, ec);
+        if (ec) throw FileError("cannot replace '" + target + "': " + ec.message());
+    }
+
 private:
+    static std::set<std::string>& heldLocks() {
+        static std::set<std::string> held;
+        return held;
+    }
+    struct HeldLock : FileLock {
+        explicit HeldLock(std::string key) : key(std::move(key)) {}
+        ~HeldLock() override { heldLocks().erase(key); }
+        std::string key;
+    };
+
     std::string home_;
 };
 

@@ -12,11 +12,16 @@ namespace kestrel::test {
 class RecordingConsole : public ConsoleSink {
 public:
     std::vector<std::string> lines;
+    std::vector<std::string> diagnostics;  // also shown as lines while visible
 
     bool visible() const override { return shown_; }
     void setVisible(bool visible) override { shown_ = visible; }
     void add(const std::string& text) override { lines.push_back(text); }
     void cls() override { lines.clear(); }
+    void diagnostic(const std::string& text) override {
+        diagnostics.push_back(text);
+        ConsoleSink::diagnostic(text);
+    }
     // Never trimmed: tests compare the whole output.
     std::size_t textLength() const override { return 0; }
     void keepLast(std::size_t) override {}

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "text/Numeric.h"
 #include "text/SmartString.h"
+#include "text/TextKit.h"
 
 namespace kestrel::test {
 
@@ -63,7 +63,7 @@ private:
         }
         SmartString words;
         words.kaSplit(statement, " ");
-        const std::string keyword = numeric::lower(words.values(0));
+        const std::string keyword = textkit::lower(words.values(0));
         if (keyword == "org" || keyword == "move") return;
         if (keyword.size() > 2 && keyword.compare(0, 2, "&h") == 0 &&
             keyword.find_first_not_of("0123456789abcdef", 2) == std::string::npos)

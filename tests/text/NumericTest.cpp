@@ -113,13 +113,5 @@ TEST(NumericFormat, HexAndDecimalTexts) {
     EXPECT_EQ(spacedDecimal(-7), "-7");
 }
 
-TEST(NumericCase, AsciiOnlyAndBytesSurvive) {
-    EXPECT_EQ(lower("AbC\xC4"), "abc\xC4");
-    EXPECT_EQ(upper("aBc\xE4"), "ABC\xE4");
-    EXPECT_TRUE(equalsIgnoreCase("Main.Loop", "main.LOOP"));
-    EXPECT_FALSE(equalsIgnoreCase("abc", "abd"));
-    EXPECT_FALSE(equalsIgnoreCase("abc", "ab"));
-}
-
 }  // namespace
 }  // namespace kestrel::numeric

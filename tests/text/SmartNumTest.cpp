@@ -10,6 +10,7 @@
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/TextKit.h"
 
 namespace kestrel {
 namespace {
@@ -177,7 +178,7 @@ TEST_F(AutobankOn, PushOfWholeNumbersMatchesTheirDigitText) {
         const int length = SmartNum::STransLength(size, 1);
         std::string digits = size == -3 ? numeric::hexText(SmartNum::CPtr(word))
                              : word.starts_with("&h")
-                                 ? numeric::upper(word.substr(2))
+                                 ? textkit::upper(word.substr(2))
                                  : numeric::hexText(numeric::read(word));
         if (static_cast<int>(digits.size()) < length) digits.insert(0, static_cast<size_t>(length) - digits.size(), '0');
         std::string field;

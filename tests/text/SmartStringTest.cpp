@@ -332,7 +332,7 @@ TEST(SmartStringValue, PointCheckGatesDollar) {
     EXPECT_FALSE(SmartString::isvalue("", false));
 }
 
-TEST(SmartStringSubparm, HistoricalOffByOne) {
+TEST(SmartStringSubparm, LastFieldEndsOneCharacterShort) {
     SmartString s;
     s.setCount(3);
     EXPECT_EQ(s.kasubparm("(a,b,c)", ",", 0), "(a");
