@@ -32,7 +32,7 @@ BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
     BurnPlan plan;
     // Addresses the plan gives, over those pushed before: later phases read
     // pushed() after the labels were pushed, and this is what they would see.
-    std::unordered_map<std::string, int64_t, OffsetList::FoldedHash, OffsetList::FoldedEqual> given;
+    std::unordered_map<std::string, int64_t, textkit::FoldedHash, textkit::FoldedEqual> given;
     auto addressOf = [&](const std::string& name) -> int64_t {
         if (auto where = given.find(std::string_view(name)); where != given.end()) return where->second;
         return pushedAddress(name).value_or(0);
