@@ -65,15 +65,9 @@ HRESULT ComHandleLetters::put_sLog(BSTR value) {
 }
 
 HRESULT ComHandleLetters::add(BSTR* Value1, BSTR* Value2, VARIANT method) {
-    if (Value1 == nullptr || Value2 == nullptr) return E_POINTER;
-    return guardedCall([&] {
-        std::string methodText;
-        if (!VariantText::read(method, methodText)) return DISP_E_TYPEMISMATCH;
-        std::string first = ByteString::fromBstr(*Value1);
-        std::string second = ByteString::fromBstr(*Value2);
-        letters_->add(first, second, methodText);
-        if (!ByteString::assign(Value1, first) || !ByteString::assign(Value2, second)) return E_OUTOFMEMORY;
-        return S_OK;
+    return VariantText::addPair(Value1, Value2, method, [&](std::string& first, std::string& second,
+                                                             const std::string& word) {
+        letters_->add(first, second, word);
     });
 }
 

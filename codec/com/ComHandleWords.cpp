@@ -27,15 +27,9 @@ HRESULT ComHandleWords::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT ComHandleWords::add(BSTR* ValueA, BSTR* ValueB, VARIANT LinkCommand) {
-    if (ValueA == nullptr || ValueB == nullptr) return E_POINTER;
-    return guardedCall([&] {
-        std::string link;
-        if (!VariantText::read(LinkCommand, link)) return DISP_E_TYPEMISMATCH;
-        std::string first = ByteString::fromBstr(*ValueA);
-        std::string second = ByteString::fromBstr(*ValueB);
+    return VariantText::addPair(ValueA, ValueB, LinkCommand, [&](std::string& first, std::string& second,
+                                                                 const std::string& link) {
         words_->add(first, second, link);
-        if (!ByteString::assign(ValueA, first) || !ByteString::assign(ValueB, second)) return E_OUTOFMEMORY;
-        return S_OK;
     });
 }
 

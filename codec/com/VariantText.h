@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codec/com/ByteString.h"
+#include "codec/com/DispatchObject.h"
 
 namespace wren::com {
 
@@ -29,6 +30,22 @@ public:
         }
         VariantClear(&plain);
         return ok;
+    }
+
+    // The shape of both classes' add: two texts passed by reference (they
+    // come back rewritten) and a word or number; add(first, second, word).
+    template <class Add>
+    static HRESULT addPair(BSTR* first, BSTR* second, const VARIANT& word, Add add) {
+        if (first == nullptr || second == nullptr) return E_POINTER;
+        return guardedCall([&] {
+            std::string wordText;
+            if (!read(word, wordText)) return DISP_E_TYPEMISMATCH;
+            std::string firstText = ByteString::fromBstr(*first);
+            std::string secondText = ByteString::fromBstr(*second);
+            add(firstText, secondText, wordText);
+            if (!ByteString::assign(first, firstText) || !ByteString::assign(second, secondText)) return E_OUTOFMEMORY;
+            return S_OK;
+        });
     }
 };
 
