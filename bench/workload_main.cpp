@@ -8,6 +8,8 @@
 //   kestrel_workload burn DIR LABELS BYTES    DIR/burn.buf, DIR/burn.bin, DIR/burn-expected.bin
 //   kestrel_workload burns DIR COUNT BYTES    DIR/burns.ksc, DIR/burns.bin, DIR/burns-expected.bin
 //   kestrel_workload limits DIR               DIR/limits.buf
+//   kestrel_workload search DIR BYTES         DIR/search.bin; prints the free-space search's first location
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -47,7 +49,8 @@ int usage() {
                  "       kestrel_workload chain DIR BLOCKS BYTES\n"
                  "       kestrel_workload burn DIR LABELS BYTES\n"
                  "       kestrel_workload burns DIR COUNT BYTES\n"
-                 "       kestrel_workload limits DIR\n");
+                 "       kestrel_workload limits DIR\n"
+                 "       kestrel_workload search DIR BYTES\n");
     return 2;
 }
 
@@ -92,6 +95,25 @@ int main(int argc, char** argv) {
             writeFile(dir / "burn.buf", burn.bufferFile().bytes());
             writeFile(dir / "burn.bin", burn.image());
             writeFile(dir / "burn-expected.bin", burn.expected());
+        } else if (what == "search" && argc == 4) {
+            // Data that is never filler, with three runs of 0xFF in the last
+            // MiB: a Look for 4096 bytes from 0 reads the whole image.
+            const auto size = static_cast<std::size_t>(number(argv[3]));
+            std::string image(size, '\0');
+            uint32_t state = 2463534242u;
+            for (char& byte : image) {
+                state ^= state << 13;
+                state ^= state >> 17;
+                state ^= state << 5;
+                byte = static_cast<char>(1 + state % 254);
+            }
+            const std::size_t first = size > (1u << 20) ? size - (1u << 20) + 1000 : 0;
+            for (std::size_t run = 0; run < 3; ++run) {
+                const std::size_t at = first + run * 100000;
+                for (std::size_t i = at; i < at + 8192 && i < size; ++i) image[i] = '\xFF';
+            }
+            writeFile(dir / "search.bin", image);
+            std::printf("&H%zX\n", first + 1);
         } else if (what == "burns" && argc == 5) {
             BurnLineOptions options;
             options.burns = static_cast<int>(number(argv[3]));

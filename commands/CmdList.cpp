@@ -5,6 +5,7 @@
 #include <charconv>
 #include <utility>
 
+#include "commands/FieldFit.h"
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -269,6 +270,7 @@ int CmdList::resolve(const ParmSpec& spec, std::string& word) const {
 // --- encoder -----------------------------------------------------------
 
 bool CmdList::encode(std::string& script, std::string& smask, int iline) {
+    warnings_.clear();
     SmartString& words = words_;
     words.kaSplit(script, " ");
     // The template form begins with "$1" for a value word, else with the word
@@ -290,6 +292,11 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
         cur_ = 0;
         return false;
     }
+    // The tokenizer holds sixteen words: the last slot would take the rest
+    // of a longer statement as one word.
+    if (words.count() == SmartString::kSlots - 1 && words.values(SmartString::kSlots - 1).find(' ') != std::string::npos)
+        throw OutOfRangeError("more than 16 words in one statement");
+    head_.assign(words.values(0));
 
     // Words past the line are empty; the seventeenth word does not exist.
     static const std::string kNoWord;
@@ -384,10 +391,25 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
             } else if (!desc.empty()) {
                 value = wordAt(k);
                 const ParmSpec& spec = specOf(position, j);
+                const bool numberField = numberFieldBytes(type) > 0;
+                if (spec.isSelect()) {
+                    if (value.empty()) missingWord(k);
+                    if (!isNumberWord(value)) badWord(value, k);
+                    // Indexes outside 0..15 are the resolver's error; one past
+                    // the list would give an empty word that silently drops the field.
+                    const int16_t n = numeric::toInt16(numeric::read(value));
+                    if (n >= 0 && n < SmartString::kSlots && static_cast<std::size_t>(n) >= spec.entries.size())
+                        badWord(value, k);
+                } else if (spec.isBind() && value.empty()) {
+                    missingWord(k);
+                }
                 const int target = resolve(spec, value);
+                if (numberField && !value.empty() && (spec.isFixed() || spec.isSelect() || spec.isBind()))
+                    checkNumber(value, type, spec.isBind() ? k : 0);
                 if (spec.kind != "mask" && !value.empty()) {
                     if (spec.isBind()) {
-                        if (target) bound = target;
+                        // A "*" chain repeats while words follow and ends with the line.
+                        if (target && !(spec.isStarList() && k >= words.count())) bound = target;
                         ++k;
                     } else if (spec.isSelect()) {
                         ++k;
@@ -395,7 +417,10 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
                 }
                 appendCode(value, type);
             } else {
-                appendCode(wordAt(k), type);
+                const std::string& word = wordAt(k);
+                if (word.empty()) missingWord(k);
+                if (numberFieldBytes(type) > 0) checkNumber(word, type, k);
+                appendCode(word, type);
                 ++k;
             }
         }
@@ -428,6 +453,45 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
     cur_ = 0;
     return true;
 }
+
+namespace {
+
+const char* fieldName(int type) {
+    switch (type) {
+        case 0: return "a byte";
+        case 1: return "a word";
+        case 2: return "a dword";
+        default: return "an enumeration";
+    }
+}
+
+}  // namespace
+
+// Parameter numbers count the words after the keyword; 0 names a value that
+// the definition itself fixes.
+std::string CmdList::parameterName(int parm) const {
+    if (parm <= 0) return "a fixed field of '" + head_ + "'";
+    return "parameter " + numeric::decimal(parm) + " of '" + head_ + "'";
+}
+
+void CmdList::checkNumber(const std::string& value, int type, int parm) {
+    switch (fieldFit(value, type)) {
+        case FieldFit::fits:
+            return;
+        case FieldFit::notNumber:
+            badWord(value, parm);
+        case FieldFit::misfit:
+            warnings_.push_back("'" + value + "' does not fit " + parameterName(parm) + " (" + fieldName(type) +
+                                " field); written as " + fieldBytesText(value, type));
+            return;
+    }
+}
+
+void CmdList::badWord(const std::string& word, int parm) const {
+    throw FormatError("'" + word + "' is not a value for " + parameterName(parm));
+}
+
+void CmdList::missingWord(int parm) const { throw FormatError("missing " + parameterName(parm)); }
 
 // --- decoder -----------------------------------------------------------
 

@@ -50,8 +50,13 @@ public:
 
     // Compiles one statement. True when a definition was found: `script` then
     // holds the bytes and `smask` the pointer list (target,position,type,...).
-    // False leaves both untouched ("Invalid Command : " is logged).
+    // False leaves both untouched ("Invalid Command : " is logged). A word
+    // that a parameter needs but the line lacks, or that it cannot take, is a
+    // FormatError naming it; nothing is compiled then.
     bool encode(std::string& script, std::string& smask, int iline);
+    // What the last successful encode wrote other than the line says: numbers
+    // too large for their field, one message each ("'256' does not fit ...").
+    const std::vector<std::string>& warnings() const { return warnings_; }
     // Bytes to a word list (`code`) and an entry list (`mask`). `sense` true:
     // image mode (pointers as "&h" words, an end-of-script mark stops).
     // Never fails on any input.
@@ -107,8 +112,18 @@ private:
     // matches no keyword by its template.
     KeyIndex templateHeads_;
 
+    // Checks the number word of field `type` that parameter `parm` of the
+    // statement receives: a FormatError when it is no number, a warning when
+    // the field cannot hold it.
+    void checkNumber(const std::string& value, int type, int parm);
+    [[noreturn]] void badWord(const std::string& word, int parm) const;
+    std::string parameterName(int parm) const;
+    [[noreturn]] void missingWord(int parm) const;
+
     // Scratch space of encode, kept to reuse its storage.
     SmartString words_;
+    std::string head_;  // first word of the statement being encoded, for messages
+    std::vector<std::string> warnings_;
     std::string line_;
     std::string echoLine_;
     // The value words joined by " " (for the log) and the type entries joined

@@ -48,22 +48,42 @@ std::string Control::clear_pendng() {
 
 int Control::lineNumber() const { return shared_.gFiles->lineno(); }
 
+std::string Control::location() const {
+    const std::string file = shared_.gFiles->currentFileName();
+    if (!file.empty()) return file + ":" + std::to_string(lineNumber());
+    if (inputLine_ > 0) return inputName_ + ":" + std::to_string(inputLine_);
+    return inputName_;
+}
+
 void Control::reportError(const std::string& message) {
     ++errors_;
-    FileHandle& files = *shared_.gFiles;
-    const std::string where = files.currentFileName();
-    if (where.empty() && inputLine_ > 0)
-        files.diagnostic(inputName_ + ":" + std::to_string(inputLine_) + ": " + message);
-    else if (where.empty())
-        files.diagnostic(inputName_ + ": " + message);
-    else
-        files.diagnostic(where + ":" + std::to_string(lineNumber()) + ": " + message);
+    shared_.gFiles->diagnostic(location() + ": " + message);
+}
+
+void Control::reportWarning(const std::string& message) {
+    ++warnings_;
+    shared_.gFiles->diagnostic(location() + ": warning: " + message);
+}
+
+std::string Control::summary() const {
+    auto counted = [](int n, const char* what) {
+        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    if (errors_ > 0 && warnings_ > 0) return counted(errors_, "error") + ", " + counted(warnings_, "warning") + " reported";
+    if (errors_ > 0) return counted(errors_, "error") + " reported";
+    if (warnings_ > 0) return counted(warnings_, "warning") + " reported";
+    return {};
 }
 
 // The line loop: reads the file on top of the stack until the stack is back
 // at the log, following includes as they are pushed.
 void Control::kaRunFile() {
     FileHandle& files = *shared_.gFiles;
+    ++runDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{runDepth_};
     // One line buffer for the whole file: its storage is reused.
     std::string line;
     while (files.fileno() > 1) {
@@ -152,7 +172,15 @@ void Control::codeLine(std::string& line) {
             pieces.kaSplit(statement, ";");
         else
             pieces.setCount(0);
-        if (!pieces.vComment.empty() && pieces.vComment[0] == '=' && pieces.count() < SmartString::kSlots - 1) {
+        const bool textPiece = !pieces.vComment.empty() && pieces.vComment[0] == '=';
+        // The tokenizer holds sixteen pieces: the last would take the rest of
+        // a longer line as one statement. Such a line is not compiled at all.
+        const int last = SmartString::kSlots - 1;
+        if (pieces.count() == last && (textPiece || pieces.values(last).find(';') != std::string::npos)) {
+            reportError("more than 16 statements on one line; the line is not compiled");
+            return;
+        }
+        if (textPiece) {
             pieces.setCount(pieces.count() + 1);
             pieces.setValues(pieces.count(), pieces.vComment);
         }
@@ -295,6 +323,7 @@ void Control::compileCommand(const std::string& statement) {
         reportError("unknown command '" + first + "'");
         return;
     }
+    for (const std::string& warning : shared_.gCmds->warnings()) reportWarning(warning);
     if (fFullLog) files.echo("attached: \"" + script + "\" into " + std::to_string(lineBuffer_), false, 4);
     buffers.setInmode(3);
     addToLineBuffer(script, pointers);

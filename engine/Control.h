@@ -43,6 +43,15 @@ public:
     // Reports "<file>:<line>: <message>" as a diagnostic (the log and the
     // console's diagnostic channel) and counts it.
     void reportError(const std::string& message);
+    // Reports "<file>:<line>: warning: <message>"; warnings are counted apart
+    // and leave the exit status alone.
+    void reportWarning(const std::string& message);
+    int warningCount() const { return warnings_; }
+    // The closing line of a run without its program name ("2 errors, 1
+    // warning reported"); empty when nothing was reported.
+    std::string summary() const;
+    // True while a script file is being read line by line.
+    bool runningFile() const { return runDepth_ > 0; }
     // Where lines come from while no script file is open ("<stdin>", line 3),
     // for the messages of reportError.
     void setInputSource(std::string name, int line) {
@@ -117,7 +126,12 @@ private:
     bool fAutoPop = false;
     bool fLocked = false;
     std::string fCodeset;
+    // "<file>:<line>" of the statement at hand, or the input source's name.
+    std::string location() const;
+
     int errors_ = 0;
+    int warnings_ = 0;
+    int runDepth_ = 0;
     // The buffer the statements of the current code line go to.
     int lineBuffer_ = 0;
     std::string inputName_ = "<command line>";

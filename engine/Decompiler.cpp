@@ -1,7 +1,12 @@
 #include "engine/Decompiler.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 #include "buffers/FileBuffer.h"
@@ -51,6 +56,34 @@ std::string scriptHead(const std::string& slot, const std::string& decompiled) {
     if (slot.empty()) return slot;
     if (slot == decompiled) return slot;
     return ScriptText::commentLines(slot);
+}
+
+// A whole number given as an argument: "&h" digits read unsigned (an image
+// offset of 0x8000 is no negative number), anything else by strict
+// conversion. False when the text is no whole number.
+bool wholeNumber(const std::string& text, int64_t& value) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    const std::string_view word = std::string_view(text).substr(first, text.find_last_not_of(" \t") + 1 - first);
+    if (word.size() > 2 && word[0] == '&' && (word[1] == 'h' || word[1] == 'H')) {
+        const std::string_view digits = word.substr(2);
+        uint64_t read = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), read, 16);
+        if (end != digits.data() + digits.size()) return false;
+        // Too many digits for 64 bits: an offset past any image all the same.
+        value = error == std::errc::result_out_of_range ? INT64_MAX : static_cast<int64_t>(std::min<uint64_t>(read, INT64_MAX));
+        return true;
+    }
+    try {
+        const double reading = numeric::strict(word);
+        if (reading != std::floor(reading)) return false;
+        value = reading >= 9e18 ? INT64_MAX : reading <= -9e18 ? INT64_MIN : static_cast<int64_t>(reading);
+        return true;
+    } catch (const TypeMismatchError&) {
+        return false;
+    } catch (const OverflowError&) {
+        return false;
+    }
 }
 
 // Closes the files a directive opened, whatever the loop it ran closed already.
@@ -235,8 +268,25 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             offsetText = shared.platform.inputBox("Please Enter Offsett:", "Insufficient Data").value_or("");
         if (call.count() < 3)
             modeText = shared.platform.inputBox("Please Enter mode:", "Insufficient Data").value_or("");
-        std::string hex = offsetText;
-        replaceAll(hex, "0x", "&h");
+        auto hexForm = [](std::string text) {
+            replaceAll(text, "0x", "&h");
+            return text;
+        };
+        // Arguments that name no block write no script.
+        int64_t offset = 0;
+        int64_t mode = 0;
+        if (!wholeNumber(hexForm(offsetText), offset)) {
+            engine.reportError("rawdecode: offset '" + offsetText + "' is not a number");
+            return;
+        }
+        if (offset < 0) {
+            engine.reportError("rawdecode: offset " + std::to_string(offset) + " is negative");
+            return;
+        }
+        if (!wholeNumber(hexForm(modeText), mode) || mode < -32768 || mode > 32767) {
+            engine.reportError("rawdecode: mode '" + modeText + "' is not a number");
+            return;
+        }
         // While this line burns the image, its working copy holds the bytes;
         // the script is still named after the image.
         const std::string copy = engine.imageForReading(call.arg(1));
@@ -247,16 +297,23 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             engine.reportError("cannot open image '" + call.arg(1) + "'");
             return;
         }
+        if (const int32_t length = files().fLen(); offset >= length) {
+            closeDownTo(files(), depth);
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(offset), 16).ptr;
+            engine.reportError("rawdecode: offset 0x" + textkit::upper(std::string_view(digits, static_cast<std::size_t>(end - digits))) +
+                               " lies outside the image (" + std::to_string(length) + " bytes)");
+            return;
+        }
         files().setFilename("fullpath", burning ? shared.platform.resolveExisting(call.arg(1)) : name);
-        const int32_t offset = numeric::toInt32(numeric::read(hex));
         try {
-            kascriptraw(engine, offset, numeric::toInt16(numeric::read(modeText)));
+            kascriptraw(engine, static_cast<int32_t>(offset), static_cast<int>(mode));
         } catch (...) {
             closeDownTo(files(), depth);
             throw;
         }
         closeDownTo(files(), depth);
-        files().setFilename("name", files().filename("name") + numeric::hexText(offset));
+        files().setFilename("name", files().filename("name") + numeric::hexText(static_cast<double>(offset)));
         files().setFilename("ext", "ksc");
         dropScript();
         autoPop();

@@ -126,11 +126,15 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
     };
     table["f.echo"] = [&engine](Control::Call& call) { engine.fEcho = call.arg(1) == "on"; };
 
-    // The running line loop reads the included file next.
+    // The running line loop reads the included file next. Outside any script
+    // (the command line, the console) no loop runs: the file runs at once.
     auto include = [&engine, files](Control::Call& call) {
         std::string name = call.arg(1);
-        if (call.count() < 1 || files().OpenFile(name, "Input").empty())
+        if (call.count() < 1 || files().OpenFile(name, "Input").empty()) {
             engine.reportError("cannot open include file '" + call.arg(1) + "'");
+            return;
+        }
+        if (!engine.runningFile()) engine.kaRunFile();
     };
     table["include"] = table["kacode"] = include;
     table["endfile"] = [files](Control::Call&) {

@@ -14,9 +14,19 @@ namespace kestrel {
 std::optional<std::string> Platform::readConsoleLine(const std::string& prompt) {
     std::fputs(prompt.c_str(), stdout);
     std::fflush(stdout);
+    // CR LF, LF and a lone CR each end a line.
+    std::streambuf& in = *std::cin.rdbuf();
+    constexpr int eof = std::char_traits<char>::eof();
     std::string line;
-    if (!std::getline(std::cin, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    int c = in.sbumpc();
+    if (c == eof) return std::nullopt;
+    for (; c != eof && c != '\n'; c = in.sbumpc()) {
+        if (c == '\r') {
+            if (in.sgetc() == '\n') in.sbumpc();
+            break;
+        }
+        line += static_cast<char>(c);
+    }
     return line;
 }
 

@@ -190,10 +190,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     // After a critical error the log is closed and the box said it all.
-    const int errors = shared && status != 2 ? shared->gEngine->errorCount() : 0;
-    if (errors > 0)
-        shared->gFiles->diagnostic("kestrel: " + std::to_string(errors) + " error" + (errors == 1 ? "" : "s") +
-                                   " reported");
+    const std::string summary = shared && status != 2 ? shared->gEngine->summary() : std::string();
+    if (!summary.empty()) shared->gFiles->diagnostic("kestrel: " + summary);
     platform.flushConsole();
     return status;
 }

@@ -116,7 +116,7 @@ struct LineFileBuf : std::filebuf {
 } // namespace
 
 // One open file of the stack. All modes use the file buffer in binary form:
-// text lines are cut at LF by hand so CR LF and LF scripts read alike.
+// text lines are cut by hand at CR LF, LF or a lone CR, so scripts read alike.
 struct FileHandle::OpenEntry {
     std::string name;
     LineFileBuf file;
@@ -185,7 +185,8 @@ struct FileHandle::OpenEntry {
         readLine(line);
         return line;
     }
-    // Reads into `line`, whose storage is reused.
+    // Reads into `line`, whose storage is reused. CR LF, LF and a lone CR
+    // each end a line.
     void readLine(std::string& line) {
         if (peek() == std::char_traits<char>::eof()) throw FormatError("unexpected end of file");
         line.clear();
@@ -193,22 +194,32 @@ struct FileHandle::OpenEntry {
             const std::string_view chunk = file.buffered();
             if (chunk.empty()) {
                 const int c = file.sgetc();  // refills the buffer
-                if (c == std::char_traits<char>::eof()) break;
+                if (c == std::char_traits<char>::eof()) return;
                 if (file.buffered().empty()) {  // no buffer to search: take the byte alone
                     bump();
-                    if (c == '\n') break;
+                    if (c == '\n') return;
+                    if (c == '\r') return skipLineFeed();
                     line += static_cast<char>(c);
                 }
                 continue;
             }
-            const std::size_t end = chunk.find('\n');
+            // The LF first: most lines end there, and a CR is then looked for
+            // in the line alone.
+            std::size_t end = chunk.find('\n');
+            const std::size_t cr = chunk.substr(0, end).find('\r');
+            if (cr != std::string_view::npos) end = cr;
             const std::size_t taken = end == std::string_view::npos ? chunk.size() : end + 1;
             line.append(chunk.data(), end == std::string_view::npos ? chunk.size() : end);
             file.skip(taken);
             at += static_cast<int64_t>(taken);
-            if (end != std::string_view::npos) break;
+            if (cr != std::string_view::npos) return skipLineFeed();
+            if (end != std::string_view::npos) return;
         }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    }
+    // After a CR: the LF of a CR LF pair belongs to the same line end, even
+    // when it lies in the next buffer load.
+    void skipLineFeed() {
+        if (file.sgetc() == '\n') bump();
     }
     void write(const char* data, std::size_t size) {
         requireOpen();
@@ -651,6 +662,17 @@ void FileHandle::putText(DataKind kind, std::string_view text) {
         return putdata(kind, FileValue(std::string(text)));
     if (kind == DataKind::string) writeString(*stack_.back(), text);
     else stack_.back()->write(text);
+}
+
+std::size_t FileHandle::readBytes(char* out, std::size_t count) {
+    OpenEntry& file = top();
+    file.requireOpen();
+    file.turnTo(false);
+    ++file.lines;
+    const auto got = file.file.sgetn(out, static_cast<std::streamsize>(count));
+    if (got <= 0) return 0;
+    file.at += got;
+    return static_cast<std::size_t>(got);
 }
 
 void FileHandle::syncData() {

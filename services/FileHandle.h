@@ -61,6 +61,10 @@ public:
     void putNumber(DataKind kind, int32_t value);
     void putText(DataKind kind, std::string_view text);
 
+    // Up to `count` bytes of the current file into `out`, without a text in
+    // between (large binary reads); fewer only at its end. Counts as one getdata.
+    std::size_t readBytes(char* out, std::size_t count);
+
     // Hands the current file's buffered writes to the system; FormatError
     // when they cannot be written (a full disk).
     void syncData();

@@ -1,5 +1,6 @@
 // Statements to bytecode: lookup, aliases, specifications, layout and log lines.
 #include "CommandsFixture.h"
+#include "commands/FieldFit.h"
 #include "text/KestrelError.h"
 
 namespace kestrel::test {
@@ -50,12 +51,12 @@ TEST_F(Encode, TemplatesAreFoundByTheirFirstWordInAnyCase) {
     alias("SHOW $1 Now", {{7, "cmd"}, 0, {0, "&h01"}});
     EXPECT_EQ(encodeHex("show 5 now"), "2A 05 01");
     EXPECT_EQ(encodeHex("show 5 later"), "09 05");  // no template matches: the keyword does
-    EXPECT_EQ(encodeHex("show"), "09");
+    EXPECT_THROW(encodeHex("show"), FormatError);   // found by the keyword, but its value is missing
 
     // A lone value word has the template form "$1".
     EXPECT_EQ(encodeHex("5"), "");
-    alias("$1", {{7, "cmd"}, 0, {0, "&h02"}});
-    EXPECT_EQ(encodeHex("5"), "2A 02");  // an alias takes value words after the first only
+    alias("$1", {{7, "cmd"}, {0, "&h02"}, {0, "&h03"}});
+    EXPECT_EQ(encodeHex("5"), "2A 02 03");  // an alias takes value words after the first only
     EXPECT_EQ(encodeHex("#7 now"), "");  // "$1 $2" names nothing
 }
 
@@ -135,12 +136,113 @@ TEST_F(Encode, SubCommandLineIsIndented) {
     std::remove(path.c_str());
 }
 
-TEST_F(Encode, EmptyWordsCollapseAndLaterValuesMoveUp) {
-    command("gap", 0x17, {{0, "select(1,2)"}, 1});
-    // Entry 7 does not exist: the empty word writes nothing and 7 moves into its field.
-    EXPECT_EQ(encodeHex("gap 7"), "17 07");
-    command("pair", 0x16, {1, 0});
-    EXPECT_EQ(encodeHex("pair"), "16");
+// The message of the error that encoding `statement` raises; "" when none.
+std::string encodeError(CmdList& cmds, const std::string& statement) {
+    std::string script = statement;
+    std::string mask = "untouched";
+    try {
+        cmds.encode(script, mask, 1);
+    } catch (const FormatError& error) {
+        EXPECT_EQ(script, statement);  // nothing compiled
+        EXPECT_EQ(mask, "untouched");
+        return error.what();
+    }
+    return "";
+}
+
+TEST_F(Encode, MissingWordsAreNamedAndCompileNothing) {
+    command("trio", 0x40, {1, 0, {0, "0x55"}});
+    EXPECT_EQ(encodeError(cmds, "trio 5"), "missing parameter 2 of 'trio'");
+    EXPECT_EQ(encodeError(cmds, "trio"), "missing parameter 1 of 'trio'");
+    command("go", 0x41, {3});
+    EXPECT_EQ(encodeError(cmds, "go"), "missing parameter 1 of 'go'");
+    command("sel", 0x42, {{0, "select(1,2)"}});
+    EXPECT_EQ(encodeError(cmds, "sel"), "missing parameter 1 of 'sel'");
+    // An entry that binds a command needs the words of that command too.
+    command("jmp", 0x11, {{0, "bind(1,2)next"}});
+    command("next", 0x12, {0, 1});
+    EXPECT_EQ(encodeError(cmds, "jmp"), "missing parameter 1 of 'jmp'");
+    EXPECT_EQ(encodeError(cmds, "jmp 2 7"), "missing parameter 3 of 'jmp'");
+    EXPECT_EQ(encodeHex("jmp 3"), "11 03");  // no entry matches: nothing more is needed
+    // Aliases count the words of their phrase.
+    command("cmd", 0x2A, {0, 0});
+    alias("show $1 at $2", {{7, "cmd"}, 0, 0, 0});
+    EXPECT_EQ(encodeError(cmds, "show 7 at 9"), "missing parameter 3 of 'show'");
+}
+
+TEST_F(Encode, StarChainEndsWithTheLineWithoutMissingWords) {
+    command("next", 0x12, {0, 1});
+    command("any", 0x13, {{0, "bind(*)next"}});
+    EXPECT_EQ(encodeHex("any 9"), "13 09");
+    EXPECT_EQ(encodeError(cmds, "any 9 1"), "missing parameter 3 of 'any'");
+}
+
+TEST_F(Encode, WordsAParameterCannotTakeAreNamed) {
+    command("sel", 0x10, {{0, "select(10,20,30)"}, 0});
+    EXPECT_EQ(encodeError(cmds, "sel sideways 4"), "'sideways' is not a value for parameter 1 of 'sel'");
+    EXPECT_EQ(encodeError(cmds, "sel 3 4"), "'3' is not a value for parameter 1 of 'sel'");  // one past the list
+    EXPECT_EQ(encodeHex("sel 2 4"), "10 1E 04");
+    command("put", 0x20, {0, 1, 2});
+    EXPECT_EQ(encodeError(cmds, "put 1 2 &hZZ"), "'&hZZ' is not a value for parameter 3 of 'put'");
+    EXPECT_EQ(encodeError(cmds, "put 1 3rd 2"), "'3rd' is not a value for parameter 2 of 'put'");
+    EXPECT_EQ(encodeError(cmds, "put &h 1 2"), "'&h' is not a value for parameter 1 of 'put'");
+    EXPECT_EQ(encodeHex("put -1 1.5 &o17"), "20 FF 02 00 0F 00 00 00");
+    command("jmp", 0x11, {{0, "bind(1,2)next"}});
+    EXPECT_EQ(encodeError(cmds, "jmp left"), "'left' is not a value for parameter 1 of 'jmp'");
+    // Pointer fields take label names; user parameters take "$" words.
+    command("go", 0x41, {3, 0});
+    EXPECT_EQ(encodeHex("go Somewhere $1"), "41 21 50 54 52 31 31");
+}
+
+TEST_F(Encode, NumbersTooLargeForTheirFieldWarnAndKeepTheirBytes) {
+    command("put", 0x20, {0, 1, 2});
+    EXPECT_THROW(encodeHex("put 1 2 4294967296"), OverflowError);  // past 32 bits: still an error
+    EXPECT_EQ(encodeHex("put 255 &hFFFF &hFFFFFFFF"), "20 FF FF FF FF FF FF FF");
+    EXPECT_TRUE(cmds.warnings().empty());
+
+    EXPECT_EQ(encodeHex("put 256 &h12345 -2"), "20 10 34 12 FE FF FF FF");
+    EXPECT_EQ(cmds.warnings(), (std::vector<std::string>{
+                                   "'256' does not fit parameter 1 of 'put' (a byte field); written as 10",
+                                   "'&h12345' does not fit parameter 2 of 'put' (a word field); written as 34 12",
+                               }));
+    // Only -1 keeps its value in a field narrower than its 32-bit form.
+    EXPECT_EQ(encodeHex("put -2 -1 0"), "20 FF FF FF 00 00 00 00");
+    EXPECT_EQ(cmds.warnings(), (std::vector<std::string>{
+                                   "'-2' does not fit parameter 1 of 'put' (a byte field); written as FF"}));
+    // Leading zeros count as digits of the field.
+    EXPECT_EQ(encodeHex("put &h00FF 0 0"), "20 00 00 00 00 00 00 00");
+    EXPECT_EQ(cmds.warnings().size(), 1u);
+    EXPECT_EQ(encodeHex("put 1 2 3"), "20 01 02 00 03 00 00 00");
+    EXPECT_TRUE(cmds.warnings().empty());  // each statement starts afresh
+
+    command("fixed", 0x21, {{0, "&h100"}});
+    EXPECT_EQ(encodeHex("fixed"), "21 10");
+    EXPECT_EQ(cmds.warnings(), (std::vector<std::string>{
+                                   "'&h100' does not fit a fixed field of 'fixed' (a byte field); written as 10"}));
+}
+
+TEST(FieldFit, ChecksEveryNumberFormAgainstTheFieldWidth) {
+    EXPECT_EQ(numberFieldBytes(0), 1);
+    EXPECT_EQ(numberFieldBytes(5), 5);
+    EXPECT_EQ(numberFieldBytes(3), 0);
+    struct Case {
+        const char* word;
+        int type;
+        FieldFit fit;
+    };
+    const Case cases[] = {
+        {"127", 0, FieldFit::fits},          {"1e2", 0, FieldFit::fits},
+        {"2.5e2", 0, FieldFit::fits},        {"1e3", 0, FieldFit::misfit},
+        {"+65535", 1, FieldFit::fits},       {"65536", 1, FieldFit::misfit},
+        {"-2147483648", 2, FieldFit::fits},  {"999999999", 2, FieldFit::fits},
+        {"2147483647", 5, FieldFit::fits},   {"-1", 5, FieldFit::misfit},  // FF FF FF FF 00
+        {"&hFFFFFFFFFF", 5, FieldFit::fits}, {"&H1F", 0, FieldFit::fits},
+        {"$2", 0, FieldFit::fits},           {"", 0, FieldFit::notNumber},
+        {"12abc", 0, FieldFit::notNumber},   {"&h1G", 0, FieldFit::notNumber},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fieldFit(c.word, c.type), c.fit) << c.word << " as type " << c.type;
+    EXPECT_TRUE(isNumberWord("&o777"));
+    EXPECT_FALSE(isNumberWord("castle"));
 }
 
 TEST_F(Encode, SeventeenthWordIsAnError) {

@@ -167,4 +167,78 @@ TEST_F(ControlTest, SwitchesLogTheirValues) {
     run("#autobank on");
 }
 
+TEST_F(ControlTest, WarningsNameFileAndLineAndLeaveTheStatusAlone) {
+    write("pack/install.ksc", "wait 1\nwait 256\nflag 65536\n");
+    run("#install pack");
+    EXPECT_EQ(errors(), 0);
+    EXPECT_EQ(shared->gEngine->warningCount(), 2);
+    EXPECT_TRUE(logged("install.ksc:2: warning: '256' does not fit parameter 1 of 'wait' (a byte field); written as 10"));
+    EXPECT_TRUE(logged("install.ksc:3: warning: '65536' does not fit"));
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 0x10, 2, 0x00, 0x10}));
+    EXPECT_EQ(shared->gEngine->summary(), "2 warnings reported");
+
+    // A statement that fails reports its error, not the warnings of its words.
+    run("wait");
+    EXPECT_TRUE(logged("<command line>: missing parameter 1 of 'wait'"));
+    EXPECT_EQ(shared->gEngine->summary(), "1 error, 2 warnings reported");
+    shared->gEngine->setInputSource("<stdin>", 4);
+    run("wait 300");
+    EXPECT_TRUE(logged("<stdin>:4: warning: '300' does not fit"));
+}
+
+TEST_F(ControlTest, SummaryCountsErrorsAndWarnings) {
+    EXPECT_EQ(shared->gEngine->summary(), "");
+    run("bogus");
+    EXPECT_EQ(shared->gEngine->summary(), "1 error reported");
+    run("bogus");
+    EXPECT_EQ(shared->gEngine->summary(), "2 errors reported");
+}
+
+TEST_F(ControlTest, SixteenStatementsFitALineAndMoreAreAnError) {
+    std::string line = "wait 0";
+    for (int i = 1; i < 16; ++i) line += "; wait " + std::to_string(i);
+    run(line);
+    EXPECT_EQ(buffers().buffer(0).size(), 32u);
+    EXPECT_EQ(errors(), 0);
+
+    run(line + "; wait 16");
+    run("#org x; wait 1; wait 2; wait 3; wait 4; wait 5; wait 6; wait 7; wait 8; wait 9; wait 10; wait 11; "
+        "wait 12; wait 13; wait 14; wait 15 =AB");
+    EXPECT_EQ(errors(), 2);
+    EXPECT_TRUE(logged("<command line>: more than 16 statements on one line; the line is not compiled"));
+    EXPECT_EQ(buffers().buffer(0).size(), 32u) << "nothing of either line was compiled";
+}
+
+TEST_F(ControlTest, SeventeenWordsInOneStatementAreAnError) {
+    run("#addcmmd many 0x30");
+    for (int i = 0; i < 16; ++i) run("#addparm 0");
+    run("#do");
+    run("many 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16");
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("more than 16 words in one statement"));
+    EXPECT_EQ(buffers().buffer(0), "");
+}
+
+TEST_F(ControlTest, ScriptLinesEndAtCrLfLfOrALoneCr) {
+    write("pack/install.ksc", "wait 1\rwait 2\r\nwait 3\n\rwait\r");
+    run("#install pack");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 2, 1, 3}));
+    EXPECT_EQ(errors(), 1);
+    EXPECT_TRUE(logged("install.ksc:5: missing parameter 1 of 'wait'"));
+}
+
+TEST_F(ControlTest, IncludeOutsideAScriptRunsTheFileAtOnce) {
+    write("part.ksc", "wait 1\nwait 2\n");
+    run("#include part.ksc; wait 9");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 2, 1, 9}));
+    EXPECT_EQ(shared->gFiles->fileno(), 1) << "the included file is closed again";
+
+    // Inside a script the running loop reads it after the including line.
+    write("pack/install.ksc", "#include part.ksc; wait 8\nwait 7\n");
+    run("#kableewy");
+    run("#install pack");
+    EXPECT_EQ(buffers().buffer(0), bytes({1, 8, 1, 1, 1, 2, 1, 7}));
+    EXPECT_EQ(errors(), 0);
+}
+
 } // namespace kestrel::test

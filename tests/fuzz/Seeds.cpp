@@ -37,7 +37,7 @@ const std::vector<std::string>& Seeds::everyStatement() {
     static const std::vector<std::string> statements = {
         "wait 5",       "flag 0x1234",   "money 0x12345678", "goto 0x40",     "call 0x20",
         "if 3 0x10",    "say 0x30",      "walk 1 0x50",      "face 1 2",      "choice 0x0102030405",
-        "pad",          "pause 9",       "music 2",          "menu 2 7 8",    "menu 1",
+        "pad",          "pause 9",       "music 2",          "menu 2 7 8",    "#0F01",
         "sound 4",      "label 0x60",    "user 1 2 3",       "repeat 1 1 1",  "stamp",
         "halt 3",       "odd 5",         "wide 0x70",        "menuitems 1 2", "turnleft 1",
         "show 7 at 9",  "hop 0x80",      "tap 5",            "end",
@@ -57,6 +57,13 @@ void Seeds::place(std::string& image, std::size_t offset, const std::string& byt
 std::string Seeds::assemble(const std::vector<std::string>& statements) {
     std::string out;
     for (const std::string& statement : statements) {
+        // "#" and hexadecimal digits: bytes the compiler would refuse, such as
+        // a bound command without the words it pulls in ("#0F01" is menu 1).
+        if (statement.starts_with('#')) {
+            for (std::size_t i = 1; i + 1 < statement.size(); i += 2)
+                out += static_cast<char>(std::stoi(statement.substr(i, 2), nullptr, 16));
+            continue;
+        }
         std::string script = statement;
         std::string pointers;
         if (!entries_.commands().encode(script, pointers, 1))
@@ -133,7 +140,7 @@ std::vector<Seed> Seeds::bytecode() {
     out.push_back({"every-command.bin", assemble(everyStatement())});
     out.push_back({"chain.bin", assemble({"wait 5", "flag 0x102", "goto 0x20", "call 0x30", "end"})});
     out.push_back({"aliases.bin", assemble({"turnleft 1", "show 7 at 9", "hop 0x80", "tap 5"})});
-    out.push_back({"binds.bin", assemble({"menu 2 7 8", "repeat 1 1 1", "menu 1", "music 3"})});
+    out.push_back({"binds.bin", assemble({"menu 2 7 8", "repeat 1 1 1", "#0F01", "music 3"})});
     // Unclaimed bytes: runs of one to five, then a command.
     out.push_back({"raw-runs.bin", std::string("\x30\x31\x32\x33\x34\x01\x05\x40\x41\x42\x01\x06", 12)});
     out.push_back({"end-mark-mid.bin", assemble({"halt 3", "wait 1"})});

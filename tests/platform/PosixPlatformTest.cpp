@@ -3,7 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <random>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/posix/PosixPlatform.h"
 #include "text/KestrelError.h"
@@ -131,6 +136,15 @@ TEST_F(PosixPlatformTest, BatchModeNeverWaits) {
 
     EXPECT_EQ(platform_.shellOpen("out.buf"), "not started in batch mode: out.buf");
     EXPECT_EQ(platform_.openTextEditor("out.ksc"), "not started in batch mode: out.ksc");
+}
+
+TEST_F(PosixPlatformTest, StandardInputLinesEndAtCrLfLfOrALoneCr) {
+    std::stringbuf input("one\rtwo\r\nthree\n\rfour");
+    std::streambuf* previous = std::cin.rdbuf(&input);
+    std::vector<std::optional<std::string>> lines;
+    for (int i = 0; i < 6; ++i) lines.push_back(platform_.readConsoleLine(""));
+    std::cin.rdbuf(previous);
+    EXPECT_EQ(lines, (std::vector<std::optional<std::string>>{"one", "two", "three", "", "four", std::nullopt}));
 }
 
 TEST_F(PosixPlatformTest, ProgramAndLogFolders) {

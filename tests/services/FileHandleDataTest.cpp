@@ -117,6 +117,38 @@ TEST_F(DataTest, TextLinesAcceptCrLfAndLfAndAreWrittenWithCrLf) {
     EXPECT_EQ(readFile("out.ksc"), "#org 100\r\n-5\r\n");
 }
 
+TEST_F(DataTest, ALoneCrEndsALineAsLfAndCrLfDo) {
+    writeFile("cr.ksc", "one\rtwo\r\rthree\r\nfour\n\rfive\r");
+    std::string name = "cr.ksc";
+    files_->OpenFile(name, "input");
+    std::vector<std::string> lines;
+    std::string line;
+    while (!files_->ENDOF()) {
+        files_->getLine(line);
+        lines.push_back(line);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "three", "four", "", "five"}));
+    EXPECT_EQ(files_->lineno(), 7);
+    files_->closefile();
+}
+
+TEST_F(DataTest, CrLfSplitAcrossBufferLoadsIsOneLineEnd) {
+    // Lines long enough that the CR and its LF fall on either side of a
+    // buffer refill for one of the lengths, whatever the buffer size.
+    for (std::size_t back = 0; back < 3; ++back) {
+        for (std::size_t block : {1024u, 4096u, 8192u}) {
+            const std::string first(block - 1 - back, 'x');
+            writeFile("split.ksc", first + "\r\nnext\r\n");
+            std::string name = "split.ksc";
+            files_->OpenFile(name, "input");
+            std::vector<std::string> lines;
+            while (!files_->ENDOF()) lines.push_back(files_->getText("line"));
+            files_->closefile();
+            ASSERT_EQ(lines, (std::vector<std::string>{first, "next"})) << "first line of " << first.size();
+        }
+    }
+}
+
 TEST_F(DataTest, GetLineReusesTheCallersStringAndCountsLikeGetText) {
     writeFile("reuse.ksc", "a much longer first line than the next\r\nb\n\nlast");
     std::string name = "reuse.ksc";

@@ -3,6 +3,7 @@
 // recorded, and the critical box throws ProgramExit like the real one.
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -26,14 +27,19 @@ public:
     std::deque<std::string> fileAnswers;     // default: cancelled
     std::vector<std::string> opened;         // shellOpen / editor targets
     std::string logDir;                      // "" = no log file
+    // Runs once inside the next box, as a window's message loop dispatches
+    // other messages (a forwarded request) while a box is shown.
+    std::function<void()> duringBox;
     std::string registryPath;                // "" = no registry store
     std::string executable;                  // executablePath()
 
     void messageBox(const std::string& text, const std::string& title) override {
+        runDuringBox();
         boxes.push_back(title + "|" + text);
     }
     void notice(const std::string& text) override { boxes.push_back("Notice:|" + text); }
     bool askYesNo(const std::string& text, const std::string& title) override {
+        runDuringBox();
         boxes.push_back(title + "|" + text);
         if (yesNoAnswers.empty()) return false;
         bool answer = yesNoAnswers.front();
@@ -41,6 +47,7 @@ public:
         return answer;
     }
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title) override {
+        runDuringBox();
         boxes.push_back(title + "|" + prompt);
         if (inputAnswers.empty()) return std::nullopt;
         auto answer = inputAnswers.front();
@@ -133,6 +140,12 @@ public:
     }
 
 private:
+    void runDuringBox() {
+        if (!duringBox) return;
+        auto once = std::move(duringBox);
+        duringBox = nullptr;
+        once();
+    }
     static std::set<std::string>& heldLocks() {
         static std::set<std::string> held;
         return held;
