@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
+#include "text/TextKit.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -164,7 +165,7 @@ void BufList::peekfiles() {
 }
 
 std::string BufList::prefixFor(const std::string& base) {
-    std::string prefix = numeric::lower(base);
+    std::string prefix = textkit::lower(base);
     // A "." in the prefix would end the merge prefix early in label names.
     std::replace(prefix.begin(), prefix.end(), '.', '_');
     auto taken = [this](const std::string& candidate) {
@@ -230,7 +231,7 @@ void BufList::rebuildLists() {
     std::vector<std::string> names;
     std::map<std::string, bool> seen;
     for (const auto& pointer : set_->pointers().items()) {
-        const std::string key = numeric::lower(pointer->name);
+        const std::string key = textkit::lower(pointer->name);
         if (seen.emplace(key, true).second) names.push_back(pointer->name);
     }
     offsetts_.clear();
@@ -243,12 +244,12 @@ void BufList::rebuildLists() {
             entry.name = labels[k]->name;
             entry.suffix = addressSuffix(entry.name);
             offsetts_.push_back(std::move(entry));
-            seen[numeric::lower(labels[k]->name)] = false;
+            seen[textkit::lower(labels[k]->name)] = false;
         }
     }
     floating_.clear();
     for (const std::string& name : names)
-        if (seen[numeric::lower(name)] && !set_->pushed(name)) floating_.push_back(name);
+        if (seen[textkit::lower(name)] && !set_->pushed(name)) floating_.push_back(name);
 
     // A first label named by an address goes there at once.
     if (!offsetts_.empty()) {
@@ -384,14 +385,14 @@ bool BufList::pushthese(int64_t start) {
 
 bool BufList::pushName(const std::string& name, int64_t at) {
     for (Entry& entry : offsetts_)
-        if (numeric::equalsIgnoreCase(entry.name, name)) {
+        if (textkit::equalsIgnoreCase(entry.name, name)) {
             set_->pushoffsett(entry.name, static_cast<int32_t>(at));
             entry.suffix = " (" + numeric::hexText(static_cast<double>(at)) + ")";
             notify();
             return true;
         }
     for (std::size_t i = 0; i < floating_.size(); ++i)
-        if (numeric::equalsIgnoreCase(floating_[i], name)) {
+        if (textkit::equalsIgnoreCase(floating_[i], name)) {
             set_->pushoffsett(floating_[i], static_cast<int32_t>(at));
             floating_.erase(floating_.begin() + static_cast<std::ptrdiff_t>(i));
             if (currentFloating_ >= static_cast<int>(floating_.size()))

@@ -13,6 +13,7 @@
 #include "bufferwriter/Search.h"
 #include "buffers/FileBuffer.h"
 #include "services/FileHandle.h"
+#include "text/TextKit.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 
@@ -244,13 +245,13 @@ int main(int argc, char** argv) {
                    takeValue(argc, argv, i, arg, "--start", o.start, error) ||
                    takeValue(argc, argv, i, arg, "--place", o.place, error)) {
         } else if (takeValue(argc, argv, i, arg, "--pattern", value, error)) {
-            o.pattern = kestrel::numeric::lower(value);
+            o.pattern = kestrel::textkit::lower(value);
             if (error.empty() && o.pattern != "00" && o.pattern != "ff") error = "--pattern takes 00 or ff";
         } else if (takeValue(argc, argv, i, arg, "--probe", value, error)) {
             o.probe = value;
             if (error.empty() && value != "100" && value != "10") error = "--probe takes 100 or 10";
         } else if (takeValue(argc, argv, i, arg, "--fill", value, error)) {
-            o.fill = kestrel::numeric::lower(value);
+            o.fill = kestrel::textkit::lower(value);
             if (error.empty() && o.fill != "none" && o.fill != "00" && o.fill != "ff")
                 error = "--fill takes none, 00 or ff";
         } else if (takeValue(argc, argv, i, arg, "--push", value, error)) {
