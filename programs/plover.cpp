@@ -13,6 +13,7 @@
 #include "bufferwriter/Search.h"
 #include "buffers/FileBuffer.h"
 #include "services/FileHandle.h"
+#include "text/TextKit.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/TextKit.h"
