@@ -11,9 +11,11 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#ifdef KESTREL_WIN32_COM
 #include "codec/Wren.h"
 #include "platform/win32/WrenComLetters.h"
 #include "platform/win32/WrenComWords.h"
+#endif
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -437,6 +439,7 @@ std::string Win32Platform::openTextEditor(const std::string& file) {
 
 namespace kestrel {
 
+#ifdef KESTREL_WIN32_COM
 wren::WrenObject* Win32Platform::createCodecObject(const char* classId) {
     const bool letters = std::strcmp(classId, wren::kHandleLettersClsid) == 0;
     if (!letters && std::strcmp(classId, wren::kHandleWordsClsid) != 0) return nullptr;
@@ -465,6 +468,7 @@ wren::WrenObject* Win32Platform::createCodecObject(const char* classId) {
         throw;
     }
 }
+#endif
 
 namespace {
 

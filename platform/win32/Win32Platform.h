@@ -66,7 +66,9 @@ public:
 
     // wren's classes through COM by class identifier; a server that is not
     // registered is a critical error that says how to register it.
+#ifdef KESTREL_WIN32_COM
     wren::WrenObject* createCodecObject(const char* classId) override;
+#endif
 
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.

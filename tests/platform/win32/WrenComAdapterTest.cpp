@@ -1,3 +1,5 @@
+// Built with KESTREL_WIN32_COM only: the adapters over wren's COM classes.
+#ifdef KESTREL_WIN32_COM
 // kestrel's view of wren on Windows: the classes come through COM (wren.dll
 // registered by the server test) and behave as the core expects.
 #include <memory>
@@ -81,3 +83,5 @@ TEST(WrenThroughCom, WordsDefineAndUnknownClassesGiveNothing) {
 
 } // namespace
 } // namespace kestrel
+
+#endif
