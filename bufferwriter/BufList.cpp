@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
+#include "text/TextKit.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"

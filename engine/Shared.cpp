@@ -13,10 +13,9 @@ namespace kestrel {
 namespace {
 
 template <class Interface>
-WrenPtr<Interface> createWren(const char* classId) {
-    wren::WrenObject* object = nullptr;
-    if (WrenCreateInstance(classId, &object) != 0 || object == nullptr)
-        throw KestrelError(std::string("the text codec library cannot create class ") + classId);
+WrenPtr<Interface> createWren(Platform& platform, const char* classId) {
+    wren::WrenObject* object = platform.createCodecObject(classId);
+    if (object == nullptr) throw KestrelError(std::string("the text codec library cannot create class ") + classId);
     // The factory hands out the class that the identifier names.
     return WrenPtr<Interface>(static_cast<Interface*>(object));
 }
@@ -24,10 +23,12 @@ WrenPtr<Interface> createWren(const char* classId) {
 } // namespace
 
 WrenPtr<wren::IHandleLetters> Shared::createLetters() {
-    return createWren<wren::IHandleLetters>(wren::kHandleLettersClsid);
+    return createWren<wren::IHandleLetters>(platform, wren::kHandleLettersClsid);
 }
 
-WrenPtr<wren::IHandleWords> Shared::createWords() { return createWren<wren::IHandleWords>(wren::kHandleWordsClsid); }
+WrenPtr<wren::IHandleWords> Shared::createWords() {
+    return createWren<wren::IHandleWords>(platform, wren::kHandleWordsClsid);
+}
 
 Shared::Shared(Platform& platform, ConsoleSink* console, const std::string& programName)
     : platform(platform), gConsole(console) {

@@ -58,8 +58,8 @@ public:
     std::unique_ptr<FileHandle> gFiles;
 
 private:
-    static WrenPtr<wren::IHandleLetters> createLetters();
-    static WrenPtr<wren::IHandleWords> createWords();
+    WrenPtr<wren::IHandleLetters> createLetters();
+    WrenPtr<wren::IHandleWords> createWords();
 };
 
 } // namespace kestrel

@@ -2,6 +2,7 @@
 
 #include "platform/FileTypeSet.h"
 #include "platform/InstanceChannel.h"
+#include "codec/Wren.h"
 
 #include <cstdio>
 #include <iostream>
@@ -27,6 +28,11 @@ std::optional<std::string> Platform::readConsoleLine(const std::string& prompt) 
         line += static_cast<char>(c);
     }
     return line;
+}
+
+wren::WrenObject* Platform::createCodecObject(const char* classId) {
+    wren::WrenObject* object = nullptr;
+    return WrenCreateInstance(classId, &object) == 0 ? object : nullptr;
 }
 
 void Platform::writeConsole(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }

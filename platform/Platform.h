@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "platform/FileLock.h"
+namespace wren {
+class WrenObject;
+}
 
 namespace kestrel {
 
@@ -122,6 +125,12 @@ public:
     // One typed or forwarded line; nullopt at the end of input. Forwarded
     // lines are taken only between typed lines.
     virtual std::optional<ConsoleInput> readConsoleInput(const std::string& prompt);
+    // --- the text codec library -----------------------------------------
+    // A new object of the wren class named by its class identifier
+    // (wren::kHandleLettersClsid, wren::kHandleWordsClsid); the caller
+    // releases it. nullptr for an identifier the library does not know. The
+    // base calls the library's own factory; Windows goes through COM.
+    virtual wren::WrenObject* createCodecObject(const char* classId);
 
     // --- the console ---------------------------------------------------
     // One line typed at the console (with line editing where available);

@@ -17,6 +17,7 @@
 #include "buffers/FileBuffer.h"
 #include "platform/InstanceChannel.h"
 #include "services/FileHandle.h"
+#include "text/TextKit.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/TextKit.h"

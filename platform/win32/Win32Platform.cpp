@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <io.h>
 #include <vector>
 
@@ -10,6 +11,11 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#ifdef KESTREL_WIN32_COM
+#include "codec/Wren.h"
+#include "platform/win32/WrenComLetters.h"
+#include "platform/win32/WrenComWords.h"
+#endif
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -432,6 +438,37 @@ std::string Win32Platform::openTextEditor(const std::string& file) {
 } // namespace kestrel
 
 namespace kestrel {
+
+#ifdef KESTREL_WIN32_COM
+wren::WrenObject* Win32Platform::createCodecObject(const char* classId) {
+    const bool letters = std::strcmp(classId, wren::kHandleLettersClsid) == 0;
+    if (!letters && std::strcmp(classId, wren::kHandleWordsClsid) != 0) return nullptr;
+    // COM stays initialised for the thread's life: the objects live as long
+    // as the program's shared objects.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    void* object = nullptr;
+    const HRESULT result = CoCreateInstance(letters ? CLSID_HandleLetters : CLSID_HandleWords, nullptr,
+                                            CLSCTX_INPROC_SERVER, letters ? IID__HandleLetters : IID__HandleWords,
+                                            &object);
+    const char* progId = letters ? "Wren.HandleLetters" : "Wren.HandleWords";
+    if (result == REGDB_E_CLASSNOTREG)
+        critical(std::string("The text codec library is not registered: class ") + progId + " " + classId +
+                 " is unknown.\nRegister it once with: regsvr32 wren.dll");
+    if (FAILED(result)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+        critical(std::string("The text codec library cannot create class ") + progId + " (" + code +
+                 ").\nRegister it again with: regsvr32 wren.dll");
+    }
+    try {
+        if (letters) return new WrenComLetters(static_cast<_HandleLetters*>(object));
+        return new WrenComWords(static_cast<_HandleWords*>(object));
+    } catch (...) {
+        static_cast<IUnknown*>(object)->Release();
+        throw;
+    }
+}
+#endif
 
 namespace {
 

@@ -19,6 +19,9 @@
 // - The text editor is the system's notepad.exe, started with an argument
 //   vector (never through cmd.exe) from the system folder by full path, so a
 //   notepad.exe lying in the current folder is never picked up.
+// - wren: its classes are created with CoCreateInstance, as any COM client
+//   would, and reach the core through adapters (WrenComLetters,
+//   WrenComWords); wren.dll must be registered (regsvr32 wren.dll).
 // windows.h stays inside this folder: the header declares no Windows types.
 #include <memory>
 #include <optional>
@@ -60,6 +63,12 @@ public:
 
     // LockFileEx on the whole file; released when the handle closes.
     std::unique_ptr<FileLock> waitForLock(const std::string& path) override;
+
+    // wren's classes through COM by class identifier; a server that is not
+    // registered is a critical error that says how to register it.
+#ifdef KESTREL_WIN32_COM
+    wren::WrenObject* createCodecObject(const char* classId) override;
+#endif
 
     // One argument of a command line, quoted so that the usual Windows
     // command-line parsing gives back exactly `argument`.
