@@ -117,6 +117,20 @@ void BufList::execute(const std::string& command) {
     if (!busy_) peekfiles();
 }
 
+std::string BufList::resolvedIn(const std::string& names, const std::string& directory) {
+    std::string result;
+    for (std::size_t from = 0;;) {
+        const std::size_t semi = names.find(';', from);
+        std::string name = cleanName(names.substr(from, semi == std::string::npos ? std::string::npos : semi - from));
+        if (!name.empty() && !directory.empty() && !std::filesystem::path(name).is_absolute())
+            name = (std::filesystem::path(directory) / name).lexically_normal().string();
+        result += name;
+        if (semi == std::string::npos) return result;
+        result += ';';
+        from = semi + 1;
+    }
+}
+
 void BufList::import() {
     std::string chosen = files_->getfile("multiread");
     if (chosen.empty()) return;

@@ -61,6 +61,10 @@ public:
     void forwarded(const std::string& commandLine);
     // An execute request: joins the queue after a ";"; loaded unless busy.
     void execute(const std::string& command);
+    // A queue sent from another process: every relative name of `names`
+    // becomes a name in `directory`, the sender's folder, without blanks or
+    // quotes around it; empty parts stay.
+    static std::string resolvedIn(const std::string& names, const std::string& directory);
     // File › Import: the multi-selection dialog; the names join the queue.
     void import();
     // Works off the queue: every file is loaded whole or not at all, then

@@ -1,12 +1,13 @@
 # Debian package of the installed tree (scripts/package builds it):
-# kestrel in /usr/bin, wren in /usr/lib/<triplet>/kestrel, the bundled
+# kestrel and plover in /usr/bin, wren and plover's window in
+# /usr/lib/<triplet>/kestrel, the bundled
 # codesets in /usr/share/kestrel/codesets.
 set(CPACK_PACKAGE_NAME kestrel)
 set(CPACK_PACKAGE_VENDOR "Kestrel")
 set(CPACK_PACKAGE_CONTACT "Kestrel developers <kestrel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Kestrel compiles scripts in a command language described by header files into bytecode, places it into binary images and decompiles it again. The package holds the kestrel program, the wren text codec library and the bundled example codeset.")
+    "Kestrel compiles scripts in a command language described by header files into bytecode, places it into binary images and decompiles it again. The package holds the kestrel program, the plover buffer writer with its Qt window, the wren text codec library and the bundled example codeset.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME "kestrel_${PROJECT_VERSION}")
 set(CPACK_GENERATOR DEB)

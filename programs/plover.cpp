@@ -3,6 +3,9 @@
 // the platform, the model (bufferwriter/) and the window together.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "bufferwriter/BurnReview.h"
 #include "bufferwriter/Search.h"
 #include "buffers/FileBuffer.h"
+#include "platform/InstanceChannel.h"
 #include "services/FileHandle.h"
 #include "text/TextKit.h"
 #include "text/KestrelError.h"
@@ -35,8 +39,15 @@ namespace {
 void printHelp() {
     std::printf(
         "Usage: plover [FILE.buf ...]                  the window, loading the files\n"
+        "       plover --execute TEXT                  hand TEXT to the running window\n"
         "       plover --batch [options] FILE.buf ...  no window; nothing waits for an answer\n"
         "Place buffer files in an image and burn them.\n"
+        "\n"
+        "One window runs for the user: a later start without --batch hands its files\n"
+        "to it (relative names are taken in the starting folder) and ends; the window\n"
+        "loads them in place of its queue. --execute TEXT appends TEXT (files separated\n"
+        "by ';') to the running window's queue; with no window running it ends with 1.\n"
+        "  --new-instance     open a window of its own even if one runs\n"
         "\n"
         "Batch options:\n"
         "  --image IMG        destination image\n"
@@ -71,6 +82,8 @@ int usageError(const std::string& message) {
 struct Options {
     bool batch = false;
     bool yes = false;
+    bool newInstance = false;
+    std::optional<std::string> execute;
     std::string image;
     std::string look;
     std::string pattern = "ff";
@@ -206,6 +219,71 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
     return 0;
 }
 
+using Delivery = kestrel::InstanceChannel::Delivery;
+
+kestrel::InstanceChannel::Message messageOf(kestrel::InstanceChannel::Message::Kind kind, const std::string& text) {
+    kestrel::InstanceChannel::Message message;
+    message.kind = kind;
+    std::error_code ec;
+    message.directory = std::filesystem::current_path(ec).string();
+    message.text = text;
+    return message;
+}
+
+// A start of the window hands its files to the window that runs for the
+// user. Returns the exit status when it did; nothing when this start shows
+// the window itself, and then `channel` listens when it could claim it.
+std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr<kestrel::InstanceChannel>& channel,
+                                    const std::string& commandLine) {
+    channel = platform.instanceChannel("plover");
+    if (!channel || channel->claim()) return std::nullopt;
+    const Delivery delivery = channel->forward(messageOf(kestrel::InstanceChannel::Message::Kind::line, commandLine));
+    channel.reset();
+    if (delivery == Delivery::noPrimary) return std::nullopt;
+    if (delivery == Delivery::taken) return 0;
+    std::fprintf(stderr, "plover: the running plover window %s the files (--new-instance opens another)\n",
+                 delivery == Delivery::refused ? "refused" : "did not take");
+    return 2;
+}
+
+int sendExecute(kestrel::Platform& platform, const std::string& text) {
+    auto channel = platform.instanceChannel("plover");
+    const Delivery delivery = channel
+        ? channel->forward(messageOf(kestrel::InstanceChannel::Message::Kind::execute, text))
+        : Delivery::noPrimary;
+    switch (delivery) {
+    case Delivery::taken:
+        return 0;
+    case Delivery::noPrimary:
+        std::fprintf(stderr, "plover: --execute: no plover window is running\n");
+        return 1;
+    case Delivery::refused:
+        std::fprintf(stderr, "plover: --execute: the running plover window refused the request\n");
+        return 1;
+    case Delivery::failed:
+        break;
+    }
+    std::fprintf(stderr, "plover: --execute: the running plover window did not answer\n");
+    return 1;
+}
+
+#if defined(PLOVER_WINDOW_MODULE)
+// The window module: beside the program in the build tree, in the library
+// folder of an installed tree (the same place relative to the program
+// wherever the tree was installed).
+std::string windowModule(kestrel::Platform& platform) {
+    namespace fs = std::filesystem;
+    const fs::path program = platform.executablePath();
+    const fs::path folder = program.empty() ? fs::path(platform.programDirectory()) : program.parent_path();
+    std::error_code ec;
+#if defined(PLOVER_WINDOW_LIBDIR)
+    const fs::path installed = (folder / PLOVER_WINDOW_LIBDIR / PLOVER_WINDOW_MODULE).lexically_normal();
+    if (fs::is_regular_file(installed, ec)) return installed.string();
+#endif
+    return (folder / PLOVER_WINDOW_MODULE).string();
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -229,6 +307,10 @@ int main(int argc, char** argv) {
             o.batch = true;
         } else if (arg == "--yes") {
             o.yes = true;
+        } else if (arg == "--new-instance") {
+            o.newInstance = true;
+        } else if (takeValue(argc, argv, i, arg, "--execute", value, error)) {
+            o.execute = value;
         } else if (arg == "--find") {
             o.find = true;
         } else if (arg == "--reserve") {
@@ -280,6 +362,8 @@ int main(int argc, char** argv) {
                      !o.pushes.empty() || !o.image.empty()))
         return usageError("these options need --batch");
     if (o.batch && o.files.empty() && o.look.empty()) return usageError("--batch needs buffer files");
+    if (o.execute && (o.batch || o.newInstance || !o.files.empty()))
+        return usageError("--execute takes no files and works without --batch or --new-instance");
 
     NativePlatform platform;
     platform.setAssumeYes(o.yes);
@@ -297,22 +381,27 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-#if defined(PLOVER_WINDOW_MODULE)
     std::string commandLine;
     for (const auto& name : o.files) commandLine += (commandLine.empty() ? "" : ";") + name;
-    const std::string module = platform.programDirectory() + "/" + PLOVER_WINDOW_MODULE;
+    std::unique_ptr<kestrel::InstanceChannel> channel;
+    if (o.execute) return sendExecute(platform, *o.execute);
+    if (!o.newInstance) {
+        if (auto status = forwardToRunning(platform, channel, commandLine)) return *status;
+    }
+#if defined(PLOVER_WINDOW_MODULE)
+    const std::string module = windowModule(platform);
     void* window = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!window) {
         std::fprintf(stderr, "plover: cannot load the window (%s); --batch works without it\n", dlerror());
         return 2;
     }
-    using Run = int (*)(int*, char**, const char*);
+    using Run = int (*)(int*, char**, const char*, kestrel::InstanceChannel*);
     auto run = reinterpret_cast<Run>(dlsym(window, "plover_run_window"));
     if (!run) {
         std::fprintf(stderr, "plover: %s is not plover's window module\n", module.c_str());
         return 2;
     }
-    return run(&argc, argv, commandLine.c_str());
+    return run(&argc, argv, commandLine.c_str(), channel.get());
 #else
     return usageError("this plover was built without its window; use --batch");
 #endif

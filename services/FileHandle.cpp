@@ -328,6 +328,12 @@ void FileHandle::cls() {
     }
 }
 
+void FileHandle::syncLog() {
+    if (!log_.is_open()) return;
+    flushLog();
+    log_.flush();
+}
+
 void FileHandle::closeLog() {
     if (log_.is_open()) {
         flushLog();

@@ -102,6 +102,9 @@ public:
     ConsoleSink* console() const { return console_; }
     // Flushes and closes the log (before a critical exit).
     void closeLog();
+    // Writes what the log holds so far to the file; a long-running window
+    // calls it after events that others may want to read there.
+    void syncLog();
     // The critical-error box: closes the log, then the platform shows the box
     // and ends the program (throws ProgramExit{2}).
     [[noreturn]] void critical(const std::string& text);

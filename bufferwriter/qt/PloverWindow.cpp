@@ -21,6 +21,7 @@
 #include "bufferwriter/BufList.h"
 #include "bufferwriter/qt/ImageMapWidget.h"
 #include "bufferwriter/qt/SearchDialog.h"
+#include "services/FileHandle.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -158,6 +159,25 @@ void PloverWindow::guarded(const std::function<void()>& call) {
     } catch (const std::exception& error) {
         model_.add(std::string("Error: ") + error.what());
     }
+}
+
+void PloverWindow::received(const InstanceChannel::Message& message) {
+    const std::string names = BufList::resolvedIn(message.text, message.directory);
+    FileHandle& files = model_.fileService();
+    if (message.kind == InstanceChannel::Message::Kind::execute) {
+        files.echo("Execute: " + names);
+        guarded([&] { model_.execute(names); });
+    } else {
+        if (isMinimized()) showNormal();
+        raise();
+        activateWindow();
+        // A start without files only brings the window to the front.
+        if (message.text.empty()) return;
+        files.echo("Forwarded: " + names);
+        guarded([&] { model_.forwarded(names); });
+    }
+    // What other starts asked for is on disk while the window stays open.
+    files.syncLog();
 }
 
 void PloverWindow::takeSelection() {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/InstanceChannel.h"
+
 class QAction;
 class QLineEdit;
 class QListWidget;
@@ -34,6 +36,10 @@ public:
 
     // Draws the model again (lists, texts, options, map).
     void refresh();
+
+    // What another start of plover sent: its files replace the queue and the
+    // window comes to the front; an execute request joins the queue.
+    void received(const InstanceChannel::Message& message);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -245,3 +245,16 @@ TEST_F(BufListTest, FloatingAddressesAreReadUnsignedAndBadOnesRefused) {
 
 } // namespace
 } // namespace kestrel::test
+
+// --- names from another process ----------------------------------------------------
+
+TEST(BufListNames, RelativeNamesResolveInTheSendersFolder) {
+    EXPECT_EQ(kestrel::BufList::resolvedIn("a.buf", "/home/u/work"), "/home/u/work/a.buf");
+    EXPECT_EQ(kestrel::BufList::resolvedIn(" sub/../b.buf ;/abs/c.buf", "/w"), "/w/b.buf;/abs/c.buf");
+    EXPECT_EQ(kestrel::BufList::resolvedIn("\"with space.buf\"", "/w"), "/w/with space.buf");
+    // Empty parts stay empty: the load skips them as it does at start.
+    EXPECT_EQ(kestrel::BufList::resolvedIn("a.buf;;", "/w"), "/w/a.buf;;");
+    EXPECT_EQ(kestrel::BufList::resolvedIn("", "/w"), "");
+    // Without a folder the names are only cleaned.
+    EXPECT_EQ(kestrel::BufList::resolvedIn(" a.buf ", ""), "a.buf");
+}

@@ -193,6 +193,23 @@ TEST_F(PloverWindowTest, TheFloatingViewAsksForAnAddressThroughAssign) {
 }
 
 } // namespace
+TEST_F(PloverWindowTest, WhatAnotherStartSendsLoadsInItsFolder) {
+    const std::filesystem::path other = writeBuf("other.buf", {{0, "x", "\x01"}});
+    const std::string folder = other.parent_path().string();
+    using Kind = InstanceChannel::Message::Kind;
+    // A start without files only brings the window to the front.
+    window->received({Kind::line, folder, ""});
+    EXPECT_EQ(shown(offsetts()), (QStringList{"abc.a", "abc.b", "abc.c"}));
+    window->received({Kind::line, folder, "other.buf"});
+    EXPECT_EQ(shown(offsetts()), (QStringList{"abc.a", "abc.b", "abc.c", "other.x"}));
+    EXPECT_TRUE(logged("Forwarded: " + other.lexically_normal().string()));
+
+    const std::string third = writeBuf("third.buf", {{0, "y", "\x02"}});
+    window->received({Kind::execute, folder, "third.buf"});
+    EXPECT_EQ(shown(offsetts()), (QStringList{"abc.a", "abc.b", "abc.c", "other.x", "third.y"}));
+    EXPECT_TRUE(list().files().empty());
+}
+
 } // namespace kestrel::test
 
 int main(int argc, char** argv) {

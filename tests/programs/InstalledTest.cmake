@@ -40,6 +40,25 @@ if(buffer_size EQUAL 0)
   fail("pointers.buf is empty" "${encode_OUT}")
 endif()
 
+# plover runs from the installed tree too; its window module lies in the
+# library folder, where the program looks for it relative to itself.
+if(NOT EXISTS ${prefix}/bin/plover)
+  fail("not installed: bin/plover" "${install_out}")
+endif()
+execute_process(COMMAND ${prefix}/bin/plover --batch --list ${WORK}/scripts/pointers.buf
+                WORKING_DIRECTORY ${WORK}/scripts
+                OUTPUT_VARIABLE list_out ERROR_VARIABLE list_err RESULT_VARIABLE list_status)
+expect_status("${list_status}" 0 "the installed plover --batch --list (stderr: ${list_err})")
+if(NOT list_out MATCHES "Offsetts:\n  pointers\\.")
+  fail("the installed plover did not list pointers.buf's labels" "${list_out}")
+endif()
+if(EXISTS ${BUILD_DIR}/bin/plover_window.so)
+  file(GLOB_RECURSE window ${prefix}/*/kestrel/plover_window.so)
+  if(NOT window)
+    fail("plover_window.so is not installed in a kestrel library folder" "${install_out}")
+  endif()
+endif()
+
 # The log goes to the user's state folder, never into the installed tree.
 file(GLOB logs ${WORK}/home/.local/state/kestrel/log/*.log)
 if(NOT logs)
