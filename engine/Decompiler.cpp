@@ -1,9 +1,9 @@
 #include "engine/Decompiler.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <charconv>
 #include <filesystem>
 #include <set>
 #include <string_view>
@@ -299,9 +299,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         }
         if (const int32_t length = files().fLen(); offset >= length) {
             closeDownTo(files(), depth);
-            char digits[24];
-            const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(offset), 16).ptr;
-            engine.reportError("rawdecode: offset 0x" + textkit::upper(std::string_view(digits, static_cast<std::size_t>(end - digits))) +
+            engine.reportError("rawdecode: offset 0x" + textkit::upperHex(static_cast<uint64_t>(offset)) +
                                " lies outside the image (" + std::to_string(length) + " bytes)");
             return;
         }
