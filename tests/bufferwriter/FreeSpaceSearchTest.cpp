@@ -1,4 +1,4 @@
-// The free-space search against a plain, literal reading of its rule.
+// The free-space search against a slow, step-by-step form of its rule.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,7 +24,7 @@ std::string readPadded(const std::string& image, int64_t position, int64_t count
     return out;
 }
 
-// The rule read literally: a window per step, the first probe match, the
+// The rule step by step: a window per step, the first probe match, the
 // N-byte check from two past the match, five at most, no address twice.
 std::vector<int64_t> reference(const std::string& image, const Request& r) {
     std::vector<int64_t> found;
