@@ -123,7 +123,7 @@ TEST(FreeSpaceSearch, RunsBeyondAWindowsReachAreMissedAsTheRuleSays) {
     EXPECT_EQ(search(image, r), reference(image, r));
 }
 
-TEST(FreeSpaceSearch, AgreesWithTheLiteralRuleOnRandomImages) {
+TEST(FreeSpaceSearch, AgreesWithTheStepByStepRuleOnRandomImages) {
     std::mt19937 random(20261207);
     for (int round = 0; round < 300; ++round) {
         const auto length = static_cast<std::size_t>(std::uniform_int_distribution<int>(0, 40000)(random));
