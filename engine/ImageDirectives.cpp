@@ -42,13 +42,13 @@ void burnInto(Shared& shared, const std::string& image) {
 
 } // namespace
 
-void ImageDirectives::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
-    Shared& shared = engine.shared_;
+void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
+    Shared& shared = engine.shared();
 
     // The bytes go into the line's working copy of the image (LineImages),
     // which replaces the image when the line ends. A failed burn is an
     // error and keeps every image of the line as it was.
-    table["kapop"] = [&engine, &shared](Control::Call& call) {
+    table["kapop"] = [&engine, &shared](EngineContext::Call& call) {
         FileHandle& files = *shared.gFiles;
         LineImages& images = engine.lineImages();
         auto fail = [&engine, &images](const std::string& message) {

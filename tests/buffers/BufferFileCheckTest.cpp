@@ -122,7 +122,7 @@ TEST_F(CheckedBufferFiles, KeysTakenInTheSetOrTwiceInTheFileRefuseTheWholeFile) 
     EXPECT_EQ(set.buffer(0), "abcd");
     EXPECT_EQ(set.buffer(16), "before");
 
-    FileBuffer fresh(files);
+    FileBuffer fresh(files, autobank);
     spit(path("twice.buf"), file(word(2) + record(0, 0, 3, "p") + record(0, 0, 3, "q"), groups(0, ""),
                                  dataRecord(0, "abcd")));
     EXPECT_THROW(load(fresh, "twice.buf"), DuplicateKeyError);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "commands/CmdList.h"
+#include "text/Autobank.h"
 #include "services/ConsoleSink.h"
 #include "services/FileHandle.h"
 #include "support/FakePlatform.h"
@@ -50,11 +51,9 @@ struct Parm {
 
 class CommandsFixture : public ::testing::Test {
 protected:
-    CommandsFixture() : files(platform, "kestrel"), cmds(files) {
+    CommandsFixture() : files(platform, "kestrel"), cmds(files, autobank) {
         files.setConsole(&console);
-        setAutobank(true);
     }
-    ~CommandsFixture() override { setAutobank(true); }
 
     void command(const std::string& keyword, int byte, std::initializer_list<Parm> parms = {}) {
         tCmd& cmd = cmds.newcmd();
@@ -103,6 +102,7 @@ protected:
     FakePlatform platform;
     RecordingConsole console;
     FileHandle files;
+    Autobank autobank;
     CmdList cmds;
 };
 
