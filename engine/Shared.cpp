@@ -30,8 +30,8 @@ WrenPtr<wren::IHandleWords> Shared::createWords() {
     return createWren<wren::IHandleWords>(platform, wren::kHandleWordsClsid);
 }
 
-Shared::Shared(Platform& platform, ConsoleSink* console, const std::string& programName)
-    : platform(platform), gConsole(console) {
+Shared::Shared(Platform& host, ConsoleSink* console, const std::string& programName)
+    : platform(host), gConsole(console) {
     gFiles = std::make_unique<FileHandle>(platform, programName);
     gLetters = createLetters();
     gWords = createWords();
