@@ -24,16 +24,16 @@ bool isCodesetName(const std::string& name) {
 
 } // namespace
 
-bool TableExchange::writeOutput(const std::string& out, const std::string& content) {
+bool TableExchange::writeOutput(const std::string& out, const std::string& path, const std::string& content) {
     Control& engine = *shared_.gEngine;
     std::error_code ec;
-    if (std::filesystem::exists(shared_.platform.nativePath(out), ec) &&
+    if (std::filesystem::exists(path, ec) &&
         !shared_.platform.askYesNo("'" + out + "' exists. Replace it?", "Replace File")) {
         engine.reportError("'" + out + "' exists and was not replaced (answer Yes or use --yes)");
         return false;
     }
     try {
-        OutputFile::write(shared_.platform, out, content);
+        OutputFile::write(shared_.platform, path, content);
     } catch (const KestrelError& error) {
         engine.reportError(error.what());
         return false;
@@ -47,6 +47,9 @@ bool TableExchange::exportTable(const std::string& codeset, const std::string& o
         engine.reportError("'" + codeset + "' is no codeset name");
         return false;
     }
+    // Headers may change the current folder; the output is named from the one the run started in.
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(shared_.platform.nativePath(out), ec).string();
     // The recorder sees every definition of the headers; its reports name
     // the header line that made the entry.
     auto* recorder = new TableRecorder(shared_.gLetters.release(),
@@ -62,7 +65,7 @@ bool TableExchange::exportTable(const std::string& codeset, const std::string& o
     }
     if (engine.errorCount() > before) return false;
     const CharacterTable& table = recorder->table();
-    if (!writeOutput(out, table.tableFile())) return false;
+    if (!writeOutput(out, ec ? out : path, table.tableFile())) return false;
     shared_.gFiles->echo("TABLE WRITTEN: " + out + ", " + std::to_string(table.entries.size()) + " entries");
     return true;
 }
@@ -89,7 +92,7 @@ bool TableExchange::importTable(const std::string& in, const std::string& out) {
     engine.setInputSource("<command line>", 0);
     if (!reader.problems().empty()) return false;
     const CharacterTable& table = reader.table();
-    if (!writeOutput(out, "' Character table read from a table file by kestrel --table-import.\r\n" + table.header()))
+    if (!writeOutput(out, shared_.platform.nativePath(out), "' Character table read from a table file by kestrel --table-import.\r\n" + table.header()))
         return false;
     shared_.gFiles->echo("HEADER WRITTEN: " + out + ", " + std::to_string(table.entries.size()) + " entries");
     return true;

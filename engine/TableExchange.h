@@ -21,7 +21,8 @@ public:
 
 private:
     // Asks before an existing file is replaced, then writes it whole.
-    bool writeOutput(const std::string& out, const std::string& content);
+    // `out` names the file in reports, `path` is where it is written.
+    bool writeOutput(const std::string& out, const std::string& path, const std::string& content);
 
     Shared& shared_;
 };
