@@ -93,9 +93,8 @@ void TableFileReader::readMarker(std::string_view line, int number) {
         return;
     }
     if (markerLines_[slot] != 0) {
-        problem(number, std::string(slot == CharacterTable::finish ? "the end code or finish marker" : "marker " +
-                                                                                                          quoted(name)) +
-                            " is already set on line " + std::to_string(markerLines_[slot]));
+        const std::string what = slot == CharacterTable::finish ? "the end code or finish marker" : "marker " + quoted(name);
+        problem(number, what + " is already set on line " + std::to_string(markerLines_[slot]));
         return;
     }
     if (const std::string why = CharacterTable::headerProblem(Role::marker, text); !why.empty()) {

@@ -5,6 +5,7 @@
 // may end in LF or CR LF, and a UTF-8 byte order mark is ignored. A line
 // that cannot be read or expressed is reported and left out, never dropped
 // silently.
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
