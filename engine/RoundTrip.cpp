@@ -1,9 +1,12 @@
 #include "engine/RoundTrip.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 
 #include "buffers/FileBuffer.h"
 #include "buffers/OffsetList.h"
@@ -55,11 +58,23 @@ private:
 // A file name as one word of a directive.
 std::string fileWord(const fs::path& path) { return "\"" + path.string() + "\""; }
 
-const RoundTrip::Label* findLabel(const std::vector<RoundTrip::Label>& labels, const RoundTrip::Label& wanted) {
-    for (const RoundTrip::Label& label : labels)
-        if (label.buffer == wanted.buffer && textkit::equalsIgnoreCase(label.name, wanted.name)) return &label;
-    return nullptr;
-}
+// Labels by buffer and name (names compare without regard to case).
+class LabelIndex {
+public:
+    explicit LabelIndex(const std::vector<RoundTrip::Label>& labels) {
+        for (const RoundTrip::Label& label : labels) index_.emplace(key(label), &label);
+    }
+    const RoundTrip::Label* find(const RoundTrip::Label& wanted) const {
+        const auto found = index_.find(key(wanted));
+        return found == index_.end() ? nullptr : found->second;
+    }
+
+private:
+    static std::string key(const RoundTrip::Label& label) {
+        return std::to_string(label.buffer) + ":" + textkit::lower(label.name);
+    }
+    std::unordered_map<std::string, const RoundTrip::Label*> index_;
+};
 
 std::string joined(const std::vector<std::string>& items) {
     std::string out;
@@ -85,10 +100,24 @@ std::string RoundTrip::byteRun(const std::string& bytes, std::size_t limit) {
 }
 
 std::vector<RoundTrip::Label> RoundTrip::labels(const FileBuffer& set) {
+    // The pointers of each buffer by position, so that each label finds its
+    // own with one search (a set can hold tens of thousands of both).
+    std::array<std::vector<std::pair<int64_t, std::string>>, 16> pointers;
+    for (const auto& pointer : set.pointers().items()) {
+        const int32_t b = pointer->Offset / FileBuffer::kBufferStride;
+        if (b < 0 || b > 15) continue;
+        pointers[static_cast<std::size_t>(b)].emplace_back(
+            pointer->Offset % FileBuffer::kBufferStride,
+            textkit::lower(pointer->name) + " kind " + std::to_string(pointer->mode));
+    }
+    for (auto& list : pointers)
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+
     std::vector<Label> out;
     for (int b = 0; b <= 15; ++b) {
         const std::string& bytes = set.buffer(b);
         const auto& items = set.labels(b).items();
+        const auto& inBuffer = pointers[static_cast<std::size_t>(b)];
         for (std::size_t i = 0; i < items.size(); ++i) {
             Label label;
             label.buffer = static_cast<uint8_t>(b);
@@ -97,13 +126,10 @@ std::vector<RoundTrip::Label> RoundTrip::labels(const FileBuffer& set) {
             const int64_t from = std::clamp<int64_t>(items[i]->Offset, 0, size);
             const int64_t to = i + 1 < items.size() ? std::clamp<int64_t>(items[i + 1]->Offset, from, size) : size;
             label.bytes = bytes.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
-            for (const auto& pointer : set.pointers().items()) {
-                if (pointer->Offset / FileBuffer::kBufferStride != b) continue;
-                const int64_t position = pointer->Offset % FileBuffer::kBufferStride;
-                if (position < from || position >= to) continue;
-                label.pointers.push_back("+" + std::to_string(position - from) + " " + textkit::lower(pointer->name) +
-                                         " kind " + std::to_string(pointer->mode));
-            }
+            auto at = std::lower_bound(inBuffer.begin(), inBuffer.end(), from,
+                                       [](const auto& pointer, int64_t position) { return pointer.first < position; });
+            for (; at != inBuffer.end() && at->first < to; ++at)
+                label.pointers.push_back("+" + std::to_string(at->first - from) + " " + at->second);
             out.push_back(std::move(label));
         }
     }
@@ -113,8 +139,10 @@ std::vector<RoundTrip::Label> RoundTrip::labels(const FileBuffer& set) {
 bool RoundTrip::reportDifference(const std::vector<Label>& compiled, const std::vector<Label>& again) {
     Control& engine = *shared_.gEngine;
     FileHandle& files = *shared_.gFiles;
+    const LabelIndex compiledIndex(compiled);
+    const LabelIndex againIndex(again);
     for (const Label& label : compiled) {
-        const Label* other = findLabel(again, label);
+        const Label* other = againIndex.find(label);
         if (other == nullptr) {
             engine.reportError(named(label) + " is missing after the round trip");
             files.diagnostic("  compiled:   " + byteRun(label.bytes));
@@ -134,7 +162,7 @@ bool RoundTrip::reportDifference(const std::vector<Label>& compiled, const std::
         }
     }
     for (const Label& label : again) {
-        if (findLabel(compiled, label) == nullptr) {
+        if (compiledIndex.find(label) == nullptr) {
             engine.reportError(named(label) + " appears only after the round trip");
             files.diagnostic("  recompiled: " + byteRun(label.bytes));
             return true;
@@ -162,8 +190,13 @@ bool RoundTrip::verify(const std::string& codeset, const std::string& script) {
     engine.pending("#boot " + codeset);
     if (engine.errorCount() > before) return false;
     engine.pending("#include " + fileWord(script));
+    // Problems found from here on concern the whole script, not one line.
+    engine.setInputSource(script, 0);
+    struct SourceGuard {
+        Control& engine;
+        ~SourceGuard() { engine.setInputSource("<command line>", 0); }
+    } source{engine};
     if (engine.errorCount() > before) {
-        engine.setInputSource(script, 0);
         engine.reportError("the script does not compile; no round trip");
         return false;
     }
@@ -177,6 +210,7 @@ bool RoundTrip::verify(const std::string& codeset, const std::string& script) {
         return false;
     }
     engine.pending("#kapoke decompiled.buf");
+    if (engine.errorCount() > before) return false;
     engine.pending("#kableewy;#autopop off");
     engine.pending("#decode decompiled.buf");
     engine.pending("#kableewy");
@@ -186,11 +220,9 @@ bool RoundTrip::verify(const std::string& codeset, const std::string& script) {
     // are compared all the same.
     engine.pending("#include decompiled.ksc");
     const std::vector<Label> again = labels(*shared_.gBuffers);
-    engine.setInputSource(script, 0);
     const bool differs = reportDifference(compiled, again);
     if (!differs && engine.errorCount() > before)
         engine.reportError("the decompiled script does not compile without errors");
-    engine.setInputSource("<command line>", 0);
     if (engine.errorCount() > before) return false;
     shared_.gFiles->echo("round trip holds");
     return true;
