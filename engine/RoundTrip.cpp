@@ -12,6 +12,7 @@
 #include "buffers/OffsetList.h"
 #include "engine/Control.h"
 #include "engine/Shared.h"
+#include "engine/TableExchange.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "text/TextKit.h"
@@ -173,11 +174,15 @@ bool RoundTrip::reportDifference(const std::vector<Label>& compiled, const std::
 
 bool RoundTrip::verify(const std::string& codeset, const std::string& script) {
     Control& engine = *shared_.gEngine;
-    if (codeset.empty() || codeset.find_first_of(" \t;'\"#=") != std::string::npos) {
+    if (!TableExchange::isCodesetName(codeset)) {
         engine.reportError("'" + codeset + "' is no codeset name");
         return false;
     }
-    if (script.find('"') != std::string::npos || shared_.platform.resolveExisting(script).empty()) {
+    if (script.find_first_of("\";") != std::string::npos) {
+        engine.reportError("a script name with '\"' or ';' cannot be compiled from a code line");
+        return false;
+    }
+    if (shared_.platform.resolveExisting(script).empty()) {
         engine.reportError("cannot open script '" + script + "'");
         return false;
     }

@@ -15,14 +15,9 @@
 
 namespace kestrel {
 
-namespace {
-
-// A codeset is a folder named by one plain word of a code line.
-bool isCodesetName(const std::string& name) {
+bool TableExchange::isCodesetName(const std::string& name) {
     return !name.empty() && name.find_first_of(" \t;'\"#=") == std::string::npos;
 }
-
-} // namespace
 
 bool TableExchange::writeOutput(const std::string& out, const std::string& path, const std::string& content) {
     Control& engine = *shared_.gEngine;

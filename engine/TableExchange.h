@@ -19,6 +19,10 @@ public:
     bool exportTable(const std::string& codeset, const std::string& out);
     bool importTable(const std::string& in, const std::string& out);
 
+    // A codeset is a folder named by one plain word of a code line: no
+    // blank, statement separator, quote, comment or hexadecimal mark.
+    static bool isCodesetName(const std::string& name);
+
 private:
     // Asks before an existing file is replaced, then writes it whole.
     // `out` names the file in reports, `path` is where it is written.
