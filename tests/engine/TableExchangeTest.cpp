@@ -237,6 +237,14 @@ TEST_F(TableExchangeTest, TheBundledTableExportsAndComesBackThroughItsHeader) {
     EXPECT_EQ(readFile(dir_ / "copy.tbl"), exported);
 }
 
+TEST_F(TableExchangeTest, CommentsBlankLinesAndLowerCaseCodesComeBackInCanonicalForm) {
+    write("edge.tbl", "; made by hand\n\n#\n@var=[var]\n3d==\n  \r\n3e=a=b\r\n$fd=[var]\n/ff=~\n20=A\n20=A\n");
+    ASSERT_TRUE(TableExchange(*shared).importTable("edge.tbl", "edge.ksh"));
+    codeset("edge", readFile(dir_ / "edge.ksh"));
+    ASSERT_TRUE(exportTable("edge", "edge-again.tbl"));
+    EXPECT_EQ(readFile(dir_ / "edge-again.tbl"), "@var=[var]\r\n3D==\r\n3E=a=b\r\n$FD=[var]\r\n/FF=~\r\n20=A\r\n20=A\r\n");
+}
+
 TEST_F(TableExchangeTest, ImportReportsLinesByNumberAndWritesNothing) {
     write("bad.tbl", "20=A\r\n21=B\r\n8140=x\r\n22=C\r\nzz=y\r\n");
     EXPECT_FALSE(TableExchange(*shared).importTable("bad.tbl", "bad.ksh"));
