@@ -58,7 +58,10 @@ bool TableExchange::exportTable(const std::string& codeset, const std::string& o
         engine.reportError("the headers of '" + codeset + "' replaced the character table while it was read");
         return false;
     }
-    if (engine.errorCount() > before) return false;
+    if (engine.errorCount() > before) {
+        shared_.gFiles->echo("TABLE NOT WRITTEN: the headers of '" + codeset + "' reported errors");
+        return false;
+    }
     const CharacterTable& table = recorder->table();
     if (!writeOutput(out, ec ? out : path, table.tableFile())) return false;
     shared_.gFiles->echo("TABLE WRITTEN: " + out + ", " + std::to_string(table.entries.size()) + " entries");
