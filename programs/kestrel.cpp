@@ -1,5 +1,6 @@
 // kestrel: the compiler, decompiler and console. This file only wires the
 // platform layer, the console and the engine together.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -12,12 +13,15 @@
 #include <memory>
 #include <system_error>
 
+#include "buffers/SymbolTable.h"
 #include "console/Instant.h"
 #include "engine/Control.h"
+#include "engine/LineImages.h"
 #include "engine/Registration.h"
 #include "platform/InstanceChannel.h"
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
+#include "services/WholeFileWriter.h"
 #include "text/KestrelError.h"
 
 #if defined(_WIN32)
@@ -52,6 +56,9 @@ void printHelp() {
         "              (otherwise the code line is handed to that console)\n"
         "  --file NAME append NAME, quoted, to the code line (the form file-manager verbs use)\n"
         "  --unregister CODESET  remove the file types that #register wrote for CODESET\n"
+        "  --sym OUT   at the end, write the labels of every #kapop of the run with their\n"
+        "              final addresses to OUT, one 'AAAAAAAA NAME' line each, sorted by\n"
+        "              address (with autobank the bank base 08000000 is added)\n"
         "  --help      show this help and exit\n"
         "  --version   show the version and exit\n"
         "\n"
@@ -93,6 +100,22 @@ std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr
     return 2;
 }
 
+// The --sym file at the end of a run (not after a critical error).
+bool writeSymbols(kestrel::Platform& platform, kestrel::Shared& shared, const kestrel::SymbolTable& symbols,
+                  const std::string& file) {
+    try {
+        if (!kestrel::WholeFileWriter::write(platform, file, symbols.text())) {
+            shared.gFiles->diagnostic("kestrel: '" + file + "' exists; symbols not written (answer Yes or use --yes)");
+            return false;
+        }
+    } catch (const kestrel::KestrelError& error) {
+        shared.gFiles->diagnostic(std::string("kestrel: symbols not written: ") + error.what());
+        return false;
+    }
+    shared.gFiles->echo("Symbols of " + std::to_string(symbols.size()) + " labels written to " + file);
+    return true;
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "kestrel: %s\nTry 'kestrel --help'.\n", message.c_str());
     return 2;
@@ -107,6 +130,7 @@ int main(int argc, char** argv) {
     std::string fileArgument;
     bool fromFileVerb = false;
     std::string unregister;
+    std::string symbolFile;
     std::string codeLine;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -119,11 +143,16 @@ int main(int argc, char** argv) {
             assumeYes = true;
         } else if (options && arg == "--new-instance") {
             newInstance = true;
-        } else if (options && (arg == "--file" || arg == "--unregister")) {
+        } else if (options && (arg == "--file" || arg == "--unregister" || arg == "--sym")) {
             if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
             const std::string value = argv[++i];
             if (arg == "--unregister") {
                 unregister = value;
+                continue;
+            }
+            if (arg == "--sym") {
+                if (value.empty()) return usageError("--sym needs a file name");
+                symbolFile = value;
                 continue;
             }
             if (value.find('"') != std::string::npos) return usageError("a file name with '\"' cannot be quoted in a code line");
@@ -157,6 +186,8 @@ int main(int argc, char** argv) {
         platform.setInstanceChannel(channel.get());
     }
     kestrel::Instant console(platform);
+    // Labels of the run's burns, gathered as each line's images are replaced.
+    kestrel::SymbolTable symbols;
     // Outlives the run so that a run ended by `exit` still gets its summary.
     std::unique_ptr<kestrel::Shared> shared;
     int status = 0;
@@ -168,6 +199,7 @@ int main(int argc, char** argv) {
             platform.flushConsole();
             return removed ? 0 : 1;
         }
+        if (!symbolFile.empty()) shared->gEngine->lineImages().collectSymbols(&symbols);
         console.banner();
         if (!codeLine.empty()) shared->gEngine->pending(codeLine);
         shared->gEngine->finishRegistration();
@@ -189,6 +221,8 @@ int main(int argc, char** argv) {
         platform.writeDiagnostic(std::string("kestrel: ") + error.what());
         return 2;
     }
+    if (shared && status != 2 && !symbolFile.empty() && !writeSymbols(platform, *shared, symbols, symbolFile))
+        status = std::max(status, 1);
     // After a critical error the log is closed and the box said it all.
     const std::string summary = shared && status != 2 ? shared->gEngine->summary() : std::string();
     if (!summary.empty()) shared->gFiles->diagnostic("kestrel: " + summary);
