@@ -10,6 +10,9 @@ namespace kestrel {
 
 namespace {
 
+// Offset and size of a record.
+constexpr int64_t kRecordHeader = 5;
+
 void putBigEndian(std::string& out, int64_t value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
@@ -42,7 +45,11 @@ std::string IpsPatch::build(std::string_view source, const ImageWrites& writes) 
     // stretch always follows an unchanged byte (or the image's start).
     int64_t start = 0;
     std::string pending;
+    // A few unchanged bytes between two changes cost less inside one record
+    // than the header of a second one; they join only when a change follows.
+    std::string_view between;
     auto flush = [&] {
+        between = {};
         if (pending.empty()) return;
         const char before = start > 0 ? source[static_cast<std::size_t>(start - 1)] : '\0';
         putRecords(out, start, pending, before);
@@ -50,7 +57,10 @@ std::string IpsPatch::build(std::string_view source, const ImageWrites& writes) 
     };
     writes.walk(source, [&](ImageWrites::Run run, int64_t address, int64_t length, std::string_view bytes) {
         if (run == ImageWrites::Run::Same) {
-            flush();
+            if (!pending.empty() && length < kRecordHeader)
+                between = source.substr(static_cast<std::size_t>(address), static_cast<std::size_t>(length));
+            else
+                flush();
             return;
         }
         if (address + length > kAddressLimit) {
@@ -59,6 +69,8 @@ std::string IpsPatch::build(std::string_view source, const ImageWrites& writes) 
                               ", beyond the 16 MiB an IPS patch can address (a .bps patch can)");
         }
         if (pending.empty()) start = address;
+        pending.append(between);
+        between = {};
         if (run == ImageWrites::Run::Changed)
             pending.append(bytes);
         else
