@@ -19,7 +19,9 @@
 #include "engine/LineImages.h"
 #include "engine/Registration.h"
 #include "platform/InstanceChannel.h"
+#include "engine/RoundTrip.h"
 #include "engine/Shared.h"
+#include "engine/TableExchange.h"
 #include "services/FileHandle.h"
 #include "services/WholeFileWriter.h"
 #include "text/KestrelError.h"
@@ -58,7 +60,13 @@ void printHelp() {
         "  --unregister CODESET  remove the file types that #register wrote for CODESET\n"
         "  --sym OUT   at the end, write the labels of every #kapop of the run with their\n"
         "              final addresses to OUT, one 'AAAAAAAA NAME' line each, sorted by\n"
-        "              address (with autobank the bank base 08000000 is added)\n"
+        "              address (with autobank the bank base 08000000 is added); such a\n"
+        "              run does not hand its line to a running console\n"
+        "  --table-export CODESET OUT.tbl  write the codeset's character table as a table\n"
+        "              file (XX=text lines; $XX=code name, /XX=end character, @marker=text)\n"
+        "  --table-import IN.tbl OUT.ksh   write the header lines that load a table file\n"
+        "  --verify CODESET SCRIPT.ksc     compile, decompile and compile again; prints the\n"
+        "              first label whose bytes differ, or \"round trip holds\"\n"
         "  --help      show this help and exit\n"
         "  --version   show the version and exit\n"
         "\n"
@@ -116,6 +124,13 @@ bool writeSymbols(kestrel::Platform& platform, kestrel::Shared& shared, const ke
     return true;
 }
 
+// --table-export, --table-import and --verify; false when the tool failed.
+bool runTool(kestrel::Shared& shared, const std::string& tool, const std::string& first, const std::string& second) {
+    if (tool == "--table-export") return kestrel::TableExchange(shared).exportTable(first, second);
+    if (tool == "--table-import") return kestrel::TableExchange(shared).importTable(first, second);
+    return kestrel::RoundTrip(shared).verify(first, second);
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "kestrel: %s\nTry 'kestrel --help'.\n", message.c_str());
     return 2;
@@ -131,6 +146,10 @@ int main(int argc, char** argv) {
     bool fromFileVerb = false;
     std::string unregister;
     std::string symbolFile;
+    // --table-export, --table-import or --verify and their two values.
+    std::string tool;
+    std::string toolFirst;
+    std::string toolSecond;
     std::string codeLine;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -158,6 +177,12 @@ int main(int argc, char** argv) {
             if (value.find('"') != std::string::npos) return usageError("a file name with '\"' cannot be quoted in a code line");
             fileArgument = value;
             fromFileVerb = true;
+        } else if (options && (arg == "--table-export" || arg == "--table-import" || arg == "--verify")) {
+            if (i + 2 >= argc) return usageError("option '" + arg + "' needs two values");
+            if (!tool.empty()) return usageError("'" + arg + "' cannot be combined with '" + tool + "'");
+            tool = arg;
+            toolFirst = argv[++i];
+            toolSecond = argv[++i];
         } else if (options && (arg == "--help" || arg == "-h")) {
             printHelp();
             return 0;
@@ -172,6 +197,10 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!tool.empty() && (!codeLine.empty() || fromFileVerb || !unregister.empty() || !symbolFile.empty()))
+        return usageError("'" + tool + "' takes no code line and no other task");
+    // The tools run once and wait for nobody.
+    if (!tool.empty()) batch = true;
     if (fromFileVerb) codeLine += (codeLine.empty() ? "\"" : " \"") + fileArgument + "\"";
 
     NativePlatform platform;
@@ -180,8 +209,9 @@ int main(int argc, char** argv) {
     // One console per user: a start at a terminal listens unless one already
     // runs, and then hands its code line over. Starts without a terminal do
     // neither, except the file manager's verbs (--file), which hand over.
+    // A run with --sym keeps its line: the symbols are those of its own burns.
     std::unique_ptr<kestrel::InstanceChannel> channel;
-    if (!batch && !newInstance && unregister.empty() && (platform.interactive() || fromFileVerb)) {
+    if (!batch && !newInstance && unregister.empty() && symbolFile.empty() && (platform.interactive() || fromFileVerb)) {
         if (auto status = forwardToRunning(platform, channel, platform.interactive(), codeLine)) return *status;
         platform.setInstanceChannel(channel.get());
     }
@@ -200,6 +230,13 @@ int main(int argc, char** argv) {
             return removed ? 0 : 1;
         }
         if (!symbolFile.empty()) shared->gEngine->lineImages().collectSymbols(&symbols);
+        if (!tool.empty()) {
+            const bool done = runTool(*shared, tool, toolFirst, toolSecond);
+            if (const std::string summary = shared->gEngine->summary(); !summary.empty())
+                shared->gFiles->diagnostic("kestrel: " + summary);
+            platform.flushConsole();
+            return done && shared->gEngine->errorCount() == 0 ? 0 : 1;
+        }
         console.banner();
         if (!codeLine.empty()) shared->gEngine->pending(codeLine);
         shared->gEngine->finishRegistration();
