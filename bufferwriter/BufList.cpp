@@ -16,7 +16,7 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
-#include "services/WholeFileWriter.h"
+#include "services/OutputFile.h"
 #include "text/TextKit.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
@@ -650,10 +650,11 @@ bool BufList::patchImage(const std::string& image, const std::string& patchFile,
         const std::string patch =
             extension == ".ips" ? IpsPatch::build(source, writes) : BpsPatch::build(source, writes);
         source = std::string();
-        if (!WholeFileWriter::write(platform_, patchFile, patch)) {
+        if (!OutputFile::mayReplace(platform_, patchFile)) {
             tell("Patch: '" + patchFile + "' exists; not replaced (answer Yes or use --yes)");
             return false;
         }
+        OutputFile::write(platform_, patchFile, patch);
     } catch (const KestrelError& error) {
         tell(std::string("Patch: no patch written: ") + error.what());
         return false;
@@ -667,10 +668,11 @@ bool BufList::writeSymbols(const std::string& symbolFile, const BurnPlan& plan) 
     SymbolTable symbols;
     symbols.add(plan, autobank());
     try {
-        if (!WholeFileWriter::write(platform_, symbolFile, symbols.text())) {
+        if (!OutputFile::mayReplace(platform_, symbolFile)) {
             tell("Symbols: '" + symbolFile + "' exists; not replaced (answer Yes or use --yes)");
             return false;
         }
+        OutputFile::write(platform_, symbolFile, symbols.text());
     } catch (const KestrelError& error) {
         tell(std::string("Symbols: not written: ") + error.what());
         return false;

@@ -23,7 +23,7 @@
 #include "engine/Shared.h"
 #include "engine/TableExchange.h"
 #include "services/FileHandle.h"
-#include "services/WholeFileWriter.h"
+#include "services/OutputFile.h"
 #include "text/KestrelError.h"
 
 #if defined(_WIN32)
@@ -112,10 +112,11 @@ std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr
 bool writeSymbols(kestrel::Platform& platform, kestrel::Shared& shared, const kestrel::SymbolTable& symbols,
                   const std::string& file) {
     try {
-        if (!kestrel::WholeFileWriter::write(platform, file, symbols.text())) {
+        if (!kestrel::OutputFile::mayReplace(platform, file)) {
             shared.gFiles->diagnostic("kestrel: '" + file + "' exists; symbols not written (answer Yes or use --yes)");
             return false;
         }
+        kestrel::OutputFile::write(platform, file, symbols.text());
     } catch (const kestrel::KestrelError& error) {
         shared.gFiles->diagnostic(std::string("kestrel: symbols not written: ") + error.what());
         return false;

@@ -27,6 +27,7 @@ struct IpsRecord {
     uint32_t offset;
     std::size_t size;  // bytes written (the run length of an RLE record)
     bool rle;
+    std::size_t data;  // where its bytes (or its one RLE byte) lie in the patch
 };
 
 // The records of an IPS patch, in order.
@@ -54,9 +55,11 @@ inline std::vector<IpsRecord> ipsRecords(const std::string& patch) {
         if (size == 0) {
             record.rle = true;
             record.size = (std::size_t{byteAt(patch, at)} << 8) | byteAt(patch, at + 1);
+            record.data = at + 2;
             at += 3;
         } else {
             record.size = size;
+            record.data = at;
             at += size;
         }
         records.push_back(record);
@@ -67,18 +70,13 @@ inline std::vector<IpsRecord> ipsRecords(const std::string& patch) {
 }
 
 inline std::string applyIps(const std::string& patch, std::string image) {
-    std::size_t at = 5;
     for (const IpsRecord& record : ipsRecords(patch)) {
-        at += 5;
         const std::size_t end = record.offset + record.size;
         if (image.size() < end) image.resize(end, '\0');
-        if (record.rle) {
-            for (std::size_t i = 0; i < record.size; ++i) image[record.offset + i] = patch.at(at + 2);
-            at += 3;
-        } else {
-            image.replace(record.offset, record.size, patch, at, record.size);
-            at += record.size;
-        }
+        if (record.rle)
+            image.replace(record.offset, record.size, record.size, patch.at(record.data));
+        else
+            image.replace(record.offset, record.size, patch, record.data, record.size);
     }
     if (patch.size() >= 3 && patch.compare(patch.size() - 3, 3, "EOF") != 0) {
         const std::size_t end = patch.size() - 3;
