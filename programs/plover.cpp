@@ -70,7 +70,8 @@ void printHelp() {
         "  --sym OUT          with --burn, --patch or --dry-run: write every label's final\n"
         "                     address to OUT, one 'AAAAAAAA NAME' line each, sorted by address\n"
         "                     (with autobank the bank base 08000000 is added)\n"
-        "  --yes              answer Yes to Yes/No questions (overlapping labels)\n"
+        "  --yes              answer Yes to Yes/No questions (overlapping labels, replacing\n"
+        "                     an existing patch or symbol file)\n"
         "  --help, --version\n"
         "\n"
         "ADDR is decimal, &h or 0x hexadecimal. Labels are named file.label (the file's\n"
@@ -394,7 +395,7 @@ int main(int argc, char** argv) {
         return usageError(bad.what());
     }
     if (o.reserve && !o.find) return usageError("--reserve works with --find");
-    if (!o.patch.empty() && (o.burn || o.dryRun)) return usageError("--patch works without --burn and --dry-run");
+    if (!o.patch.empty() && (o.burn || o.dryRun)) return usageError("--patch cannot be combined with --burn or --dry-run");
     if (!o.sym.empty() && !o.burn && !o.dryRun && o.patch.empty())
         return usageError("--sym works with --burn, --patch or --dry-run");
     if (!o.batch && (o.find || o.burn || o.dryRun || o.list || !o.look.empty() || !o.place.empty() ||
