@@ -9,7 +9,6 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
-#include "text/Autobank.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -24,7 +23,7 @@ void closeDownTo(FileHandle& files, int depth) {
 // Writes the planned burn into the image open on top of the file stack.
 // Everything is planned and checked before the first byte is written, so a
 // refused burn leaves the working copy as it was.
-void burnInto(Control& engine, Shared& shared, const std::string& image) {
+void burnInto(EngineContext& engine, Shared& shared, const std::string& image) {
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     const BurnPlan plan = buffers.planBurn();
@@ -39,7 +38,7 @@ void burnInto(Control& engine, Shared& shared, const std::string& image) {
     }
     buffers.applyBurn(plan);
     files.syncData();
-    engine.lineImages().burned(plan, autobank());
+    engine.lineImages().burned(plan, shared.autobank.on());
 }
 
 } // namespace

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "commands/CmdList.h"
-#include "text/Autobank.h"
 #include "services/ConsoleSink.h"
 #include "services/FileHandle.h"
 #include "support/FakePlatform.h"
