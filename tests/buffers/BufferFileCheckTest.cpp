@@ -139,7 +139,7 @@ TEST_F(CheckedBufferFiles, ALateClashTakesBackEveryKeyTheFileHadAdded) {
         return file(word(2) + record(0, 2, 3, "start") + record(1, 100000, 3, "&h4000"), labelGroups,
                     dataRecord(0, "ab!PTRcd") + dataRecord(1, "wxyz"));
     };
-    FileBuffer fresh(files);
+    FileBuffer fresh(files, autobank);
     put(fresh, 1, "kept", "1234");
     spit(path("clash.buf"), build("kept"));
     EXPECT_THROW(load(fresh, "clash.buf"), DuplicateKeyError);
