@@ -16,7 +16,9 @@
 #include "engine/Control.h"
 #include "engine/Registration.h"
 #include "platform/InstanceChannel.h"
+#include "engine/RoundTrip.h"
 #include "engine/Shared.h"
+#include "engine/TableExchange.h"
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
 
@@ -52,6 +54,11 @@ void printHelp() {
         "              (otherwise the code line is handed to that console)\n"
         "  --file NAME append NAME, quoted, to the code line (the form file-manager verbs use)\n"
         "  --unregister CODESET  remove the file types that #register wrote for CODESET\n"
+        "  --table-export CODESET OUT.tbl  write the codeset's character table as a table\n"
+        "              file (XX=text lines; $XX=code name, /XX=end character, @marker=text)\n"
+        "  --table-import IN.tbl OUT.ksh   write the header lines that load a table file\n"
+        "  --verify CODESET SCRIPT.ksc     compile, decompile and compile again; prints the\n"
+        "              first label whose bytes differ, or \"round trip holds\"\n"
         "  --help      show this help and exit\n"
         "  --version   show the version and exit\n"
         "\n"
@@ -93,6 +100,13 @@ std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr
     return 2;
 }
 
+// --table-export, --table-import and --verify; false when the tool failed.
+bool runTool(kestrel::Shared& shared, const std::string& tool, const std::string& first, const std::string& second) {
+    if (tool == "--table-export") return kestrel::TableExchange(shared).exportTable(first, second);
+    if (tool == "--table-import") return kestrel::TableExchange(shared).importTable(first, second);
+    return kestrel::RoundTrip(shared).verify(first, second);
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "kestrel: %s\nTry 'kestrel --help'.\n", message.c_str());
     return 2;
@@ -107,6 +121,10 @@ int main(int argc, char** argv) {
     std::string fileArgument;
     bool fromFileVerb = false;
     std::string unregister;
+    // --table-export, --table-import or --verify and their two values.
+    std::string tool;
+    std::string toolFirst;
+    std::string toolSecond;
     std::string codeLine;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -129,6 +147,12 @@ int main(int argc, char** argv) {
             if (value.find('"') != std::string::npos) return usageError("a file name with '\"' cannot be quoted in a code line");
             fileArgument = value;
             fromFileVerb = true;
+        } else if (options && (arg == "--table-export" || arg == "--table-import" || arg == "--verify")) {
+            if (i + 2 >= argc) return usageError("option '" + arg + "' needs two values");
+            if (!tool.empty()) return usageError("'" + arg + "' cannot be combined with '" + tool + "'");
+            tool = arg;
+            toolFirst = argv[++i];
+            toolSecond = argv[++i];
         } else if (options && (arg == "--help" || arg == "-h")) {
             printHelp();
             return 0;
@@ -143,6 +167,10 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!tool.empty() && (!codeLine.empty() || fromFileVerb || !unregister.empty()))
+        return usageError("'" + tool + "' takes no code line and no other task");
+    // The tools run once and wait for nobody.
+    if (!tool.empty()) batch = true;
     if (fromFileVerb) codeLine += (codeLine.empty() ? "\"" : " \"") + fileArgument + "\"";
 
     NativePlatform platform;
@@ -167,6 +195,13 @@ int main(int argc, char** argv) {
             shared->gFiles->echo(removed ? "UNREGISTERED " + unregister : "nothing is registered for " + unregister);
             platform.flushConsole();
             return removed ? 0 : 1;
+        }
+        if (!tool.empty()) {
+            const bool done = runTool(*shared, tool, toolFirst, toolSecond);
+            if (const std::string summary = shared->gEngine->summary(); !summary.empty())
+                shared->gFiles->diagnostic("kestrel: " + summary);
+            platform.flushConsole();
+            return done && shared->gEngine->errorCount() == 0 ? 0 : 1;
         }
         console.banner();
         if (!codeLine.empty()) shared->gEngine->pending(codeLine);
