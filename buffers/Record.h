@@ -6,11 +6,11 @@
 
 namespace kestrel {
 
-class FileHandle;
+class Log;
 
 class Record {
 public:
-    explicit Record(FileHandle& files);
+    explicit Record(Log& log);
 
     // Replaces `text` by its bytes and sets `list` to the pointer list. A text
     // of another kind is logged and left unchanged, with an empty list.
@@ -22,7 +22,7 @@ public:
     void undraw(std::string& data, bool stopAtFF);
 
 private:
-    FileHandle& files_;
+    Log& log_;
 };
 
 } // namespace kestrel

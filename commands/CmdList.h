@@ -16,7 +16,7 @@
 
 namespace kestrel {
 
-class FileHandle;
+class Log;
 
 class CmdList {
 public:
@@ -24,7 +24,7 @@ public:
     // chains (a command bound to itself) are cut there.
     static constexpr int kMaxBound = 16;
 
-    explicit CmdList(FileHandle& files);
+    explicit CmdList(Log& log);
 
     // The definition being built by the definition directives; `add` files it.
     tCmd& newcmd() { return newcmd_; }
@@ -93,7 +93,7 @@ private:
     int findAlias(const std::vector<std::string_view>& entries, std::size_t first, std::size_t wordsLeft,
                   const std::vector<int>& rejected) const;
 
-    FileHandle& files_;
+    Log& log_;
     std::vector<tCmd> commands_;
     // Parsed ParmDesc of every parameter of every filed definition, parallel
     // to commands_ (definitions never change once filed).

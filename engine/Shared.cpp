@@ -35,8 +35,8 @@ Shared::Shared(Platform& platform, ConsoleSink* console, const std::string& prog
     gFiles = std::make_unique<FileHandle>(platform, programName);
     gLetters = createLetters();
     gWords = createWords();
-    gCmds = std::make_unique<CmdList>(*gFiles);
-    gRecord = std::make_unique<Record>(*gFiles);
+    gCmds = std::make_unique<CmdList>(gFiles->log());
+    gRecord = std::make_unique<Record>(gFiles->log());
     gBuffers = std::make_unique<FileBuffer>(*gFiles);
     gEngine = std::make_unique<Control>(*this);
     gFiles->setConsole(console);
@@ -56,8 +56,8 @@ void Shared::replaceCodeset(bool withBuffers) {
     if (withBuffers) gBuffers = std::make_unique<FileBuffer>(*gFiles);
     gLetters = createLetters();
     gWords = createWords();
-    gCmds = std::make_unique<CmdList>(*gFiles);
-    gRecord = std::make_unique<Record>(*gFiles);
+    gCmds = std::make_unique<CmdList>(gFiles->log());
+    gRecord = std::make_unique<Record>(gFiles->log());
 }
 
 void Shared::replaceBuffers() { gBuffers = std::make_unique<FileBuffer>(*gFiles); }
