@@ -319,7 +319,6 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             std::filesystem::remove(shared.platform.nativePath(name), ignored);
             throw;
         }
-        opened.closeAll();
         return true;
     };
 
