@@ -1,10 +1,10 @@
 #include "services/OutputFile.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "platform/Platform.h"
+#include "services/ImageWorkingCopy.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -27,26 +27,25 @@ struct Scratch {
 
 } // namespace
 
-void OutputFile::write(Platform& platform, const std::string& target, const std::string& content) {
-    const std::string native = platform.nativePath(target);
+void OutputFile::write(Platform& platform, const std::string& target, std::string_view content) {
+    const std::string real = ImageWorkingCopy::followLinks(platform.nativePath(target));
     std::error_code ec;
-    if (fs::is_directory(native, ec)) throw FileError("'" + target + "' is a folder");
+    if (fs::is_directory(real, ec)) throw FileError("'" + target + "' is a folder");
     Scratch scratch;
     for (int n = 0; n < kMaxNames && scratch.path.empty(); ++n) {
-        std::string candidate = native + ".writing";
+        std::string candidate = real + ".writing";
         if (n > 0) candidate += std::to_string(n);
-        if (!fs::exists(fs::symlink_status(candidate, ec))) scratch.path = candidate;
+        if (platform.writeNewFile(candidate, content)) scratch.path = std::move(candidate);
     }
     if (scratch.path.empty()) throw FileError("no free name beside '" + target + "' to write it");
-    {
-        std::ofstream out(scratch.path, std::ios::binary | std::ios::trunc);
-        if (!out) throw FileError("cannot create '" + target + "'");
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) throw FileError("cannot write '" + target + "'");
-    }
-    platform.replaceFile(scratch.path, native);
+    platform.replaceFile(scratch.path, real);
     scratch.path.clear();
+}
+
+bool OutputFile::mayReplace(Platform& platform, const std::string& target) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(platform.nativePath(target), ec))) return true;
+    return platform.askYesNo("'" + target + "' exists. Replace it?", "Replace File");
 }
 
 } // namespace kestrel

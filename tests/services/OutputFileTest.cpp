@@ -44,5 +44,28 @@ TEST_F(OutputFileTest, AFailedWriteLeavesTheTargetAndNoScratchFile) {
     EXPECT_EQ(files(), 1u);
 }
 
+TEST_F(OutputFileTest, AnExistingTargetIsReplacedOnlyAfterYes) {
+    EXPECT_TRUE(OutputFile::mayReplace(platform_, scratch_.at("out.sym")));
+    EXPECT_TRUE(platform_.boxes.empty()) << "nothing to ask about a new file";
+    scratch_.spit("out.sym", "old");
+    EXPECT_FALSE(OutputFile::mayReplace(platform_, scratch_.at("out.sym")));
+    ASSERT_EQ(platform_.boxes.size(), 1u);
+    EXPECT_NE(platform_.boxes.front().find("exists. Replace it?"), std::string::npos);
+    platform_.yesNoAnswers.push_back(true);
+    EXPECT_TRUE(OutputFile::mayReplace(platform_, scratch_.at("out.sym")));
+}
+
+TEST_F(OutputFileTest, ALinkStaysALinkToTheNewBytes) {
+    scratch_.spit("real.ips", "old");
+    fs::create_symlink("real.ips", scratch_.at("link.ips"));
+    // A link planted at the scratch name is not followed.
+    fs::create_symlink("elsewhere", scratch_.at("real.ips.writing"));
+    OutputFile::write(platform_, scratch_.at("link.ips"), "PATCHEOF");
+    EXPECT_TRUE(fs::is_symlink(scratch_.at("link.ips")));
+    EXPECT_EQ(scratch_.slurp("real.ips"), "PATCHEOF");
+    EXPECT_FALSE(fs::exists(scratch_.at("elsewhere")));
+    EXPECT_EQ(files(), 3u);
+}
+
 } // namespace
 } // namespace kestrel::test
