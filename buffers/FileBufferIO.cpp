@@ -70,23 +70,23 @@ void FileBuffer::writeRecord(const fOffsett& record) {
 
 void FileBuffer::writebuffer() {
     validateForFile();
-    files_.putdata("string", title_);
+    files_.putText(Kind::string, title_);
 
     Slot& comment = slots_[kCommentSlot];
     if (comment.bytes.empty()) {
         comment.kind = SlotKind::Bytes;
         comment.bytes = "NO COMMENT";
     }
-    files_.putdata("string", comment.bytes);
+    files_.putText(Kind::string, comment.bytes);
     files_.echo("COMMENT BUFFER DROP " + std::to_string(comment.bytes.size()) + " [" + comment.bytes + "]");
 
-    files_.putdata("int", pointers_.count());
+    files_.putNumber(Kind::word, pointers_.count());
     files_.echo("DROPPING " + std::to_string(pointers_.count()) + " Pointers");
     for (const auto& pointer : pointers_.items()) writeRecord(*pointer);
 
     for (int b = 0; b < kDataBuffers; ++b) {
         const OffsetList& list = labels_[static_cast<std::size_t>(b)];
-        files_.putdata("int", list.count());
+        files_.putNumber(Kind::word, list.count());
         if (list.count() > 0) files_.echo("DROPPING " + std::to_string(list.count()) + " Offsetts");
         for (const auto& label : list.items()) writeRecord(*label);
     }
@@ -94,8 +94,8 @@ void FileBuffer::writebuffer() {
     for (int b = 0; b < kDataBuffers; ++b) {
         const std::string& bytes = slots_[static_cast<std::size_t>(b)].bytes;
         if (bytes.empty()) continue;
-        files_.putdata("byte", b);
-        files_.putdata("string", bytes);
+        files_.putNumber(Kind::byte, b);
+        files_.putText(Kind::string, bytes);
         files_.echo("BUFFER " + std::to_string(b) + " DROP: " + std::to_string(bytes.size()) + " [" + bytes + "]");
     }
     files_.echo("|");
@@ -180,13 +180,13 @@ void FileBuffer::readbuffer(std::string mergestr) {
     std::array<std::string, kDataBuffers> fileBytes;  // this file's data per buffer
 
     try {
-        const std::string header = files_.getText("string");
+        const std::string header = files_.getText(Kind::string);
         if (!acceptsHeader_(header)) {
             const std::string message = "NOT A " + title_ + " Buffer file!";
             files_.platform().messageBox(message, title_);
             throw FormatError(located(itemStart, message));
         }
-        comment = files_.getText("string");
+        comment = files_.getText(Kind::string);
 
         const int32_t pointerCount = count("pointer");
         pointers.reserve(static_cast<std::size_t>(pointerCount));

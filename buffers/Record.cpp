@@ -1,6 +1,6 @@
 #include "buffers/Record.h"
 
-#include "services/FileHandle.h"
+#include "services/Log.h"
 #include "text/Numeric.h"
 #include "text/SmartNum.h"
 #include "text/SmartString.h"
@@ -23,14 +23,14 @@ int widthCode(const std::string& word) {
 
 } // namespace
 
-Record::Record(FileHandle& files, const Autobank& autobank) : files_(files), autobank_(autobank) {}
+Record::Record(Log& log, const Autobank& autobank) : log_(log), autobank_(autobank) {}
 
 void Record::Draw(std::string& text, std::string& list) {
     SmartString words;
     words.kaSplit(text, " ");
     const std::string& kind = words.values(0);
     if (kind != "move" && kind != "binary" && kind != "raw") {
-        files_.echo("not implimented");
+        log_.echo("not implimented");
         list.clear();
         return;
     }
@@ -69,7 +69,7 @@ void Record::Draw(const std::string& line, std::string& data, std::string& list)
 }
 
 void Record::undraw(std::string& data, bool stopAtFF) {
-    files_.echo(" - MOVEMENT DATA ASSUMED");
+    log_.echo(" - MOVEMENT DATA ASSUMED");
     std::string out = "#move ";
     int counter = 0;
     for (const char c : data) {

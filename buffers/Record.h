@@ -7,11 +7,11 @@
 namespace kestrel {
 
 class Autobank;
-class FileHandle;
+class Log;
 
 class Record {
 public:
-    Record(FileHandle& files, const Autobank& autobank);
+    Record(Log& log, const Autobank& autobank);
 
     // Replaces `text` by its bytes and sets `list` to the pointer list. A text
     // of another kind is logged and left unchanged, with an empty list.
@@ -23,7 +23,7 @@ public:
     void undraw(std::string& data, bool stopAtFF);
 
 private:
-    FileHandle& files_;
+    Log& log_;
     const Autobank& autobank_;
 };
 

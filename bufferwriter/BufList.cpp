@@ -138,7 +138,7 @@ std::string BufList::resolvedIn(const std::string& names, const std::string& dir
 }
 
 void BufList::import() {
-    std::string chosen = files_->getfile("multiread");
+    std::string chosen = files_->getfile(FileDialogKind::openMany);
     if (chosen.empty()) return;
     // A multiple choice comes as "folder;a;b": the queue takes full names.
     std::vector<std::string> parts;
@@ -211,7 +211,7 @@ bool BufList::loadOne(const std::string& name) {
         return false;
     }
     std::string path = name;
-    ScopedFile file(*files_, path, "read");
+    ScopedFile file(*files_, path, FileHandle::OpenMode::read);
     if (!file) {
         files_->echo("Skipped " + name + ": cannot be opened");
         return false;
@@ -358,7 +358,7 @@ bool BufList::insert() {
         files_->echo("No labels are loaded: nothing to assign");
         return false;
     }
-    if (destination_.empty()) setDestination(files_->getfile("open"));
+    if (destination_.empty()) setDestination(files_->getfile(FileDialogKind::open));
     search_.Reserve = false;
     if (selectedCount() == 0) selectAll(true);
     int64_t size = 0;
@@ -452,7 +452,7 @@ void BufList::setDestination(std::string path) {
 }
 
 void BufList::chooseDestination() {
-    const std::string chosen = files_->getfile("open");
+    const std::string chosen = files_->getfile(FileDialogKind::open);
     if (!chosen.empty()) setDestination(chosen);
 }
 
@@ -614,7 +614,7 @@ bool BufList::burnImage(const std::string& image, const BurnPlan& plan) {
         ImageWorkingCopy copy(platform_, resolved);
         {
             std::string name = copy.path();
-            ScopedFile file(*files_, name, "read");
+            ScopedFile file(*files_, name, FileHandle::OpenMode::read);
             if (!file) throw BurnError("cannot open the working copy '" + copy.path() + "'");
             set_->applyBurn(plan);
         }

@@ -1,17 +1,9 @@
 #include "bufferwriter/ScopedFile.h"
 
-#include "services/FileHandle.h"
-
 namespace kestrel {
 
-ScopedFile::ScopedFile(FileHandle& files, std::string& name, const std::string& mode)
-    : files_(files), depth_(files.fileno()) {
-    opened_ = files_.OpenFile(name, mode);
-    if (opened_ == "False") opened_.clear();  // an unknown mode opens nothing
-}
-
-ScopedFile::~ScopedFile() {
-    while (files_.fileno() > depth_) files_.closefile();
+ScopedFile::ScopedFile(FileHandle& files, std::string& name, FileHandle::OpenMode mode) : guard_(files.stack()) {
+    opened_ = files.OpenFile(name, mode).value_or(std::string());
 }
 
 } // namespace kestrel

@@ -3,15 +3,15 @@
 // in the scope, the stack is back at its old depth when it ends.
 #include <string>
 
-namespace kestrel {
+#include "services/FileHandle.h"
+#include "services/FileStackGuard.h"
 
-class FileHandle;
+namespace kestrel {
 
 class ScopedFile {
 public:
     // Opens `name` in `mode`; `name` is updated as OpenFile updates it.
-    ScopedFile(FileHandle& files, std::string& name, const std::string& mode);
-    ~ScopedFile();
+    ScopedFile(FileHandle& files, std::string& name, FileHandle::OpenMode mode);
     ScopedFile(const ScopedFile&) = delete;
     ScopedFile& operator=(const ScopedFile&) = delete;
 
@@ -20,8 +20,7 @@ public:
     explicit operator bool() const { return !opened_.empty(); }
 
 private:
-    FileHandle& files_;
-    int depth_;
+    FileStackGuard guard_;
     std::string opened_;
 };
 

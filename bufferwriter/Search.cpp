@@ -49,7 +49,7 @@ int Search::Look() {
     FileHandle& files = owner_.fileService();
     std::string image = owner_.destination();
     if (image.empty()) return 0;
-    ScopedFile file(files, image, "read");
+    ScopedFile file(files, image, FileHandle::OpenMode::read);
     if (!file) return 0;
     owner_.setDestination(file.opened());
 
@@ -74,7 +74,7 @@ int Search::Look() {
 bool Search::reserve(int64_t at, int64_t needed) {
     FileHandle& files = owner_.fileService();
     std::string image = owner_.destination();
-    ScopedFile file(files, image, "read");
+    ScopedFile file(files, image, FileHandle::OpenMode::read);
     if (!file) {
         owner_.tell("Reserve: the image '" + owner_.destination() + "' cannot be opened; nothing assigned");
         return false;
@@ -89,7 +89,7 @@ bool Search::reserve(int64_t at, int64_t needed) {
         }
         // The image may have changed since Look: the room must still be filler.
         files.SeekData(static_cast<int32_t>(at));
-        const std::string room = needed > 0 ? files.getText("block:" + std::to_string(needed)) : std::string();
+        const std::string room = needed > 0 ? files.getBlock(static_cast<std::size_t>(needed)) : std::string();
         const char free = static_cast<char>(filler());
         const auto taken = std::find_if(room.begin(), room.end(), [free](char c) { return c != free; });
         if (taken != room.end()) {
@@ -98,7 +98,8 @@ bool Search::reserve(int64_t at, int64_t needed) {
             return false;
         }
         files.SeekData(static_cast<int32_t>(at));
-        files.putdata("block", std::string(static_cast<std::size_t>(needed), static_cast<char>(~filler())));
+        files.putText(FileHandle::DataKind::block,
+                      std::string(static_cast<std::size_t>(needed), static_cast<char>(~filler())));
     } catch (const KestrelError& error) {
         owner_.tell("Reserve: " + std::string(error.what()) + "; nothing assigned");
         return false;

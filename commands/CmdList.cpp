@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "commands/FieldFit.h"
-#include "services/FileHandle.h"
+#include "services/Log.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/SmartNum.h"
@@ -124,7 +124,7 @@ struct CmdList::Walk {
     int last = 0;  // last definition used
 };
 
-CmdList::CmdList(FileHandle& files, const Autobank& autobank) : files_(files), num_(autobank) {}
+CmdList::CmdList(Log& log, const Autobank& autobank) : log_(log), num_(autobank) {}
 
 const tCmd& CmdList::curcmd() const {
     static const tCmd empty;
@@ -148,14 +148,14 @@ void CmdList::add() {
     if (const std::size_t space = filed.keyword.find(' '); space != std::string::npos)
         templateHeads_.insert(std::string_view(filed.keyword).substr(0, space), position);
     const bool keywordTaken = !keywords_.insert(filed.keyword, position);
-    if (keywordTaken) files_.echo("Duplicate Entry: " + filed.keyword);
+    if (keywordTaken) log_.echo("Duplicate Entry: " + filed.keyword);
     const std::string& key = filed.alias ? filed.ParmDesc(0) : codeKey(filed.bytecode);
     if (codes_.insert(key, position)) {
         byteCodesStale_ = true;
         if (filed.alias) countAliasKey(key);
     } else {
         if (keywordTaken) throw DuplicateKeyError(key);
-        files_.echo("Duplicate Entry: " + filed.keyword);
+        log_.echo("Duplicate Entry: " + filed.keyword);
     }
     newcmd_ = tCmd();
 }
@@ -288,7 +288,7 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
     }
     if (!position) position = keywords_.find(words.values(0));
     if (!position) {
-        files_.echo("Invalid Command : " + words.values(0));
+        log_.echo("Invalid Command : " + words.values(0));
         cur_ = 0;
         return false;
     }
@@ -351,11 +351,11 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
             }
             words.kaSplit(line_, " ");
             echoLine_.assign(lineText).append(": Code Alias");
-            files_.echo(echoLine_);
+            log_.echo(echoLine_);
         } else {
             echoLine_.assign(lineText).append(": Code Command - ").append(cmd.keyword).append(" [");
             echoLine_.append(codeKey(cmd.bytecode)).append("] ");
-            files_.echo(echoLine_);
+            log_.echo(echoLine_);
         }
 
         if (!continuation) {
@@ -380,7 +380,7 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
                     byte = at(sub).bytecode;
                     echoLine_.assign(SmartNum::STransLabel(-7)).append(at(sub).keyword).append(" [");
                     echoLine_.append(codeKey(byte)).append("] ");
-                    files_.echo(echoLine_, false, 4);
+                    log_.echo(echoLine_, false, 4);
                 } else {
                     byte = numeric::toByte(numeric::read(desc));
                 }
@@ -434,7 +434,7 @@ bool CmdList::encode(std::string& script, std::string& smask, int iline) {
     }
 
     echoLine_.assign(" -> ").append(valueList_);
-    files_.echo(echoLine_);
+    log_.echo(echoLine_);
     std::string pointers;
     std::string bytes;
     if (!fieldSpans_.empty()) {
@@ -594,7 +594,7 @@ void CmdList::decodeCommand(const std::string& bytes, std::size_t& pos, int posi
                         std::string resolved = word;
                         if (const int target = resolve(spec, resolved)) bound = target;
                     }
-                    if (spec.kind == "mask") files_.echo("PIP");
+                    if (spec.kind == "mask") log_.echo("PIP");
                 }
                 text += word;
                 entries += numeric::decimal(type);

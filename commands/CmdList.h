@@ -17,7 +17,7 @@
 namespace kestrel {
 
 class Autobank;
-class FileHandle;
+class Log;
 
 class CmdList {
 public:
@@ -26,7 +26,7 @@ public:
     static constexpr int kMaxBound = 16;
 
     // `autobank` is the program's switch for the pointers of "$" type entries.
-    CmdList(FileHandle& files, const Autobank& autobank);
+    CmdList(Log& log, const Autobank& autobank);
 
     // The definition being built by the definition directives; `add` files it.
     tCmd& newcmd() { return newcmd_; }
@@ -95,7 +95,7 @@ private:
     int findAlias(const std::vector<std::string_view>& entries, std::size_t first, std::size_t wordsLeft,
                   const std::vector<int>& rejected) const;
 
-    FileHandle& files_;
+    Log& log_;
     std::vector<tCmd> commands_;
     // Parsed ParmDesc of every parameter of every filed definition, parallel
     // to commands_ (definitions never change once filed).

@@ -85,13 +85,13 @@ bool Instant::runCommand(Shared& shared, const std::string& line) {
     if (command == "!database") {
         menuDatabase(shared);
     } else if (command == "!encode") {
-        menuFile(shared, "Write", "#kableewy; #encode ");
+        menuFile(shared, FileDialogKind::save, "#kableewy; #encode ");
     } else if (command == "!decode") {
-        menuFile(shared, "Open", "#kableewy; #decode ");
+        menuFile(shared, FileDialogKind::open, "#kableewy; #decode ");
     } else if (command == "!source") {
-        menuFile(shared, "Open", "#kableewy; #rawdecode ");
-        if (FileHandle& files = *shared.gFiles; !files.filename("fullname").empty()) {
-            const std::string note = platform_.openTextEditor(files.filename("fullname"));
+        menuFile(shared, FileDialogKind::open, "#kableewy; #rawdecode ");
+        if (FileHandle& files = *shared.gFiles; !files.filename(NamePart::fullpath).empty()) {
+            const std::string note = platform_.openTextEditor(files.filename(NamePart::fullpath));
             if (!note.empty()) files.echo(note);
         }
     } else {
@@ -105,17 +105,17 @@ void Instant::menuDatabase(Shared& shared) {
     FileHandle& files = *shared.gFiles;
     std::string home = platform_.programDirectory();
     files.Dos("cd", home);
-    const std::string chosen = files.getfile("Open");
+    const std::string chosen = files.getfile(FileDialogKind::open);
     if (chosen.empty()) return;
-    files.setFilename("Fullpath", chosen);
-    const std::string folder = files.filename("path");
+    files.setFilename(NamePart::fullpath, chosen);
+    const std::string folder = files.filename(NamePart::directory);
     shared.gEngine->pending("#boot " + files.shortenname(folder));
     add("Loaded Database " + folder);
 }
 
-void Instant::menuFile(Shared& shared, const std::string& mode, const std::string& directive) {
+void Instant::menuFile(Shared& shared, FileDialogKind dialog, const std::string& directive) {
     FileHandle& files = *shared.gFiles;
-    const std::string chosen = files.getfile(mode);
+    const std::string chosen = files.getfile(dialog);
     if (chosen.empty()) return;
     shared.gEngine->pending(directive + files.shortenname(chosen));
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "services/ConsoleSink.h"
+#include "services/FileFinder.h"
 
 namespace kestrel {
 
@@ -44,7 +45,7 @@ public:
 private:
     bool runCommand(Shared& shared, const std::string& line);
     void menuDatabase(Shared& shared);
-    void menuFile(Shared& shared, const std::string& mode, const std::string& directive);
+    void menuFile(Shared& shared, FileDialogKind dialog, const std::string& directive);
 
     Platform& platform_;
     bool visible_ = true;

@@ -111,7 +111,7 @@ void Control::finishRegistration() {
 
 bool Control::runScript(std::string name) {
     FileHandle& files = *shared_.gFiles;
-    if (files.OpenFile(name, "Input").empty()) return false;
+    if (!files.OpenFile(name, FileHandle::OpenMode::script)) return false;
     kaRunFile();
     return true;
 }

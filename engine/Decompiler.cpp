@@ -17,6 +17,7 @@
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
+#include "services/FileStackGuard.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/ScriptWord.h"
@@ -86,11 +87,6 @@ bool wholeNumber(const std::string& text, int64_t& value) {
     }
 }
 
-// Closes the files a directive opened, whatever the loop it ran closed already.
-void closeDownTo(FileHandle& files, int depth) {
-    while (files.fileno() > depth) files.closefile();
-}
-
 // Appends one labelled block of a buffer as script text.
 void decompileLabel(EngineContext& engine, Shared& shared, int b, int32_t i, std::string& script) {
     FileHandle& files = *shared.gFiles;
@@ -130,7 +126,7 @@ void decompileBlock(EngineContext& engine, Shared& shared, int32_t offset, int m
     } else {
         files.SeekData(offset);
         const int32_t size = std::min<int32_t>(1000, length - offset);
-        std::string block = files.getText("block:" + std::to_string(size));
+        std::string block = files.getBlock(static_cast<std::size_t>(size));
         files.echo("Pulling Offsett: " + buffers.inname());
         script += "\r\n#ORG 0x" + numeric::hexText(offset) + "\r\n";
         if (mode == 3) {
@@ -221,38 +217,32 @@ void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& t
 
     // Writes slot 16 as a script file next to the current file name.
     auto dropScript = [&engine, files, buffers]() {
-        std::string out = files().filename("fullname");
-        const int depth = files().fileno();
-        if (files().OpenFile(out, "output", true).empty()) {
+        std::string out = files().filename(NamePart::fullpath);
+        FileStackGuard opened(files().stack());
+        if (!files().OpenFile(out, FileHandle::OpenMode::output, true)) {
             engine.reportError("'" + out + "' exists and was not replaced (answer Yes or use --yes)");
             return;
         }
         files().echo("DROPPING SCRIPT");
-        files().putdata("line", buffers().buffer(16));
-        closeDownTo(files(), depth);
+        files().putText(FileHandle::DataKind::line, buffers().buffer(16));
     };
     auto autoPop = [&engine, &shared, files]() {
         if (!engine.switches().fAutoPop) return;
-        const std::string note = shared.platform.openTextEditor(files().filename("fullname"));
+        const std::string note = shared.platform.openTextEditor(files().filename(NamePart::fullpath));
         if (!note.empty()) files().echo(note);
     };
 
     table["decode"] = [&engine, files, buffers, dropScript, autoPop](EngineContext::Call& call) {
         if (call.count() != 1) return;
         std::string name = call.arg(1);
-        const int depth = files().fileno();
-        if (!files().OpenFile(name, "read").empty()) {
-            files().setFilename("fullpath", name);
+        FileStackGuard opened(files().stack());
+        if (files().OpenFile(name, FileHandle::OpenMode::read)) {
+            files().setFilename(NamePart::fullpath, name);
             // A file that is refused leaves no script behind, and no file open.
-            try {
-                buffers().readbuffer("");
-            } catch (...) {
-                closeDownTo(files(), depth);
-                throw;
-            }
-            closeDownTo(files(), depth);
+            buffers().readbuffer("");
+            opened.closeAll();
             KaScript(engine);
-            files().setFilename("ext", "ksc");
+            files().setFilename(NamePart::extension, "ksc");
             dropScript();
         } else {
             engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
@@ -292,27 +282,23 @@ void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& t
         const std::string copy = engine.imageForReading(call.arg(1));
         const bool burning = copy != call.arg(1);
         std::string name = copy;
-        const int depth = files().fileno();
-        if (files().OpenFile(name, "read").empty()) {
+        FileStackGuard opened(files().stack());
+        if (!files().OpenFile(name, FileHandle::OpenMode::read)) {
             engine.reportError("cannot open image '" + call.arg(1) + "'");
             return;
         }
         if (const int32_t length = files().fLen(); offset >= length) {
-            closeDownTo(files(), depth);
+            opened.closeAll();
             engine.reportError("rawdecode: offset 0x" + textkit::upperHex(static_cast<uint64_t>(offset)) +
                                " lies outside the image (" + std::to_string(length) + " bytes)");
             return;
         }
-        files().setFilename("fullpath", burning ? shared.platform.resolveExisting(call.arg(1)) : name);
-        try {
-            kascriptraw(engine, static_cast<int32_t>(offset), static_cast<int>(mode));
-        } catch (...) {
-            closeDownTo(files(), depth);
-            throw;
-        }
-        closeDownTo(files(), depth);
-        files().setFilename("name", files().filename("name") + numeric::hexText(static_cast<double>(offset)));
-        files().setFilename("ext", "ksc");
+        files().setFilename(NamePart::fullpath, burning ? shared.platform.resolveExisting(call.arg(1)) : name);
+        kascriptraw(engine, static_cast<int32_t>(offset), static_cast<int>(mode));
+        opened.closeAll();
+        files().setFilename(NamePart::name,
+                            files().filename(NamePart::name) + numeric::hexText(static_cast<double>(offset)));
+        files().setFilename(NamePart::extension, "ksc");
         dropScript();
         autoPop();
     };
@@ -320,33 +306,32 @@ void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& t
     // Writes the whole buffer set into a new buffer file; false when nothing
     // was written. A set the format cannot hold leaves no partial file.
     auto writeBufferFile = [&engine, &shared, files, buffers](std::string name) {
-        const int depth = files().fileno();
-        if (files().OpenFile(name, "write", true).empty()) {
+        FileStackGuard opened(files().stack());
+        if (!files().OpenFile(name, FileHandle::OpenMode::write, true)) {
             engine.reportError("'" + name + "' exists or cannot be written; not replaced (answer Yes or use --yes)");
             return false;
         }
         try {
             buffers().writebuffer();
         } catch (const KestrelError&) {
-            closeDownTo(files(), depth);
+            opened.closeAll();
             std::error_code ignored;
             std::filesystem::remove(shared.platform.nativePath(name), ignored);
             throw;
         }
-        closeDownTo(files(), depth);
         return true;
     };
 
     table["encode"] = [&engine, files, writeBufferFile](EngineContext::Call& call) {
         std::string name = call.arg(1);
-        if (call.count() < 1 || files().OpenFile(name, "input").empty()) {
+        if (call.count() < 1 || !files().OpenFile(name, FileHandle::OpenMode::input)) {
             engine.reportError("cannot open script '" + call.arg(1) + "'");
             return;
         }
-        files().setFilename("fullpath", name);
+        files().setFilename(NamePart::fullpath, name);
         engine.runOpenFiles();
-        files().setFilename("ext", "buf");
-        std::string out = files().filename("fullname");
+        files().setFilename(NamePart::extension, "buf");
+        std::string out = files().filename(NamePart::fullpath);
         if (!writeBufferFile(out)) return;
         std::string target = out;
         const std::string note = files().Dos("shell", target);
@@ -365,18 +350,12 @@ void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& t
 
     table["kapeek"] = [&engine, files, buffers](EngineContext::Call& call) {
         std::string name = call.arg(1);
-        const int depth = files().fileno();
-        if (call.count() < 1 || files().OpenFile(name, "read").empty()) {
+        FileStackGuard opened(files().stack());
+        if (call.count() < 1 || !files().OpenFile(name, FileHandle::OpenMode::read)) {
             engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
             return;
         }
-        try {
-            buffers().readbuffer(call.count() >= 2 ? call.arg(2) : std::string());
-        } catch (...) {
-            closeDownTo(files(), depth);
-            throw;
-        }
-        closeDownTo(files(), depth);
+        buffers().readbuffer(call.count() >= 2 ? call.arg(2) : std::string());
     };
 }
 

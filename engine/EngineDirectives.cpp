@@ -81,7 +81,7 @@ void EngineDirectives::install(EngineContext& engine, EngineContext::DirectiveTa
     table["cd"] = [dos](EngineContext::Call& call) { dos("cd", call.count() >= 1 ? call.arg(1) : std::string()); };
     table["cd.."] = [dos](EngineContext::Call&) { dos("cd", ".."); };
     table["file"] = [files](EngineContext::Call& call) {
-        if (call.count() == 1) files().setFilename("fullpath", call.arg(1));
+        if (call.count() == 1) files().setFilename(NamePart::fullpath, call.arg(1));
     };
     // The shell words act only with exactly one argument.
     auto oneArgument = [dos](const char* word) {
@@ -130,7 +130,7 @@ void EngineDirectives::install(EngineContext& engine, EngineContext::DirectiveTa
     // (the command line, the console) no loop runs: the file runs at once.
     auto include = [&engine, files](EngineContext::Call& call) {
         std::string name = call.arg(1);
-        if (call.count() < 1 || files().OpenFile(name, "Input").empty()) {
+        if (call.count() < 1 || !files().OpenFile(name, FileHandle::OpenMode::script)) {
             engine.reportError("cannot open include file '" + call.arg(1) + "'");
             return;
         }

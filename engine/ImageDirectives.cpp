@@ -8,17 +8,13 @@
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
+#include "services/FileStackGuard.h"
 #include "services/ImageWorkingCopy.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
 
 namespace {
-
-// Closes the files a directive opened, whatever the burn closed already.
-void closeDownTo(FileHandle& files, int depth) {
-    while (files.fileno() > depth) files.closefile();
-}
 
 // Writes the planned burn into the image open on top of the file stack.
 // Everything is planned and checked before the first byte is written, so a
@@ -68,8 +64,8 @@ void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTab
             fail(error.what());
             return;
         }
-        const int depth = files.fileno();
-        if (files.OpenFile(name, "read").empty()) {
+        FileStackGuard opened(files.stack());
+        if (!files.OpenFile(name, FileHandle::OpenMode::read)) {
             fail("cannot open image '" + image + "'");
             return;
         }
@@ -78,22 +74,15 @@ void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTab
         } catch (const CriticalError& error) {
             images.markFailed();
             // The box first, as when the burn itself ended the program.
-            try {
-                files.critical(error.what());
-            } catch (...) {
-                closeDownTo(files, depth);
-                throw;
-            }
+            files.critical(error.what());
         } catch (const KestrelError& error) {
-            closeDownTo(files, depth);
+            opened.closeAll();
             fail(error.what());
             return;
         } catch (...) {
             images.markFailed();
-            closeDownTo(files, depth);
             throw;
         }
-        closeDownTo(files, depth);
     };
 }
 

@@ -35,8 +35,8 @@ Shared::Shared(Platform& host, ConsoleSink* console, const std::string& programN
     gFiles = std::make_unique<FileHandle>(platform, programName);
     gLetters = createLetters();
     gWords = createWords();
-    gCmds = std::make_unique<CmdList>(*gFiles, autobank);
-    gRecord = std::make_unique<Record>(*gFiles, autobank);
+    gCmds = std::make_unique<CmdList>(gFiles->log(), autobank);
+    gRecord = std::make_unique<Record>(gFiles->log(), autobank);
     gBuffers = std::make_unique<FileBuffer>(*gFiles, autobank);
     gEngine = std::make_unique<Control>(*this);
     gFiles->setConsole(console);
@@ -56,8 +56,8 @@ void Shared::replaceCodeset(bool withBuffers) {
     if (withBuffers) gBuffers = std::make_unique<FileBuffer>(*gFiles, autobank);
     gLetters = createLetters();
     gWords = createWords();
-    gCmds = std::make_unique<CmdList>(*gFiles, autobank);
-    gRecord = std::make_unique<Record>(*gFiles, autobank);
+    gCmds = std::make_unique<CmdList>(gFiles->log(), autobank);
+    gRecord = std::make_unique<Record>(gFiles->log(), autobank);
 }
 
 void Shared::replaceBuffers() { gBuffers = std::make_unique<FileBuffer>(*gFiles, autobank); }

@@ -1,6 +1,6 @@
 #pragma once
-// The window that echoed text is shown in (the console of kestrel). The file
-// services only need these few operations of it.
+// The window that echoed text is shown in (the console of kestrel). The log
+// only needs these few operations of it.
 #include <cstddef>
 #include <string>
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/Platform.h"
+#include "services/FileName.h"
 #include "services/Wildcard.h"
 #include "text/KestrelError.h"
 
@@ -17,10 +18,7 @@ std::size_t DirectorySearch::lastSeparator(const std::string& path) {
 }
 
 std::string DirectorySearch::join(const std::string& folder, const std::string& name) const {
-    if (folder.empty()) return name;
-    char last = folder.back();
-    if (last == '/' || last == '\\') return folder + name;
-    return folder + platform_.separator() + name;
+    return FileName::join(folder, name, platform_.separator());
 }
 
 std::vector<DirectoryEntry> DirectorySearch::find(const std::string& pattern, bool withDirectories) {

@@ -1,14 +1,22 @@
 #pragma once
-// The file services of one program: the stack of open files (the log is file
-// 1), typed reads and writes, file names and dialogs, the log and echo, and
-// the shell words.
+// The file services of one program, as the directives and the console see
+// them: a thin object over the parts that do the work, each of which can be
+// used alone. Log writes the log and feeds the console; FileStack holds the
+// open files and their typed reads and writes; FileFinder finds, chooses and
+// shortens names; ShellWords runs the shell words; FileName is the name of
+// the file in work; RegistryStore is the per-user registry.
 #include <cstdint>
-#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
-#include <variant>
 #include <vector>
+#include <string_view>
+
+#include "services/FileFinder.h"
+#include "services/FileName.h"
+#include "services/FileStack.h"
+#include "services/Log.h"
+#include "services/ShellWords.h"
 
 namespace kestrel {
 
@@ -16,110 +24,84 @@ class Platform;
 class ConsoleSink;
 class RegistryStore;
 
-// What getdata returns and putdata takes: nothing, a number or a text.
-using FileValue = std::variant<std::monostate, int32_t, std::string>;
-
 class FileHandle {
 public:
-    static constexpr int kMaxFiles = 16;
+    using DataKind = kestrel::DataKind;
+    using OpenMode = kestrel::OpenMode;
+    static constexpr int kMaxFiles = FileStack::kMaxFiles;
 
-    // Opens the log "[yyyymmdd-hhmm]<programName>.log" in the platform's log
-    // directory as file 1 and writes "Logging started ...". A log that cannot
-    // be opened leaves the program running without a log file.
+    // Opens the log "[yyyymmdd-hhmm]<programName>.log" as file 1 (see Log).
     FileHandle(Platform& platform, std::string programName);
     ~FileHandle();
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 
+    Log& log() { return log_; }
+    FileStack& stack() { return stack_; }
+    FileFinder& finder() { return finder_; }
+    Platform& platform() { return platform_; }
+
     // --- the file stack ------------------------------------------------
-    // Opens a file as the new current file; returns the name used, or "" when
-    // nothing was opened. `name` is updated in place when completed or chosen.
-    std::string OpenFile(std::string& name, const std::string& mode, bool confirm = false);
-    void closefile();
-    int fileno() const { return fileno_; }
-    bool fileopen() const { return fileno_ > 1; }
+    // Opens a file as the new current file and returns the name used;
+    // nothing when nothing was opened. An empty `name` is chosen in a file
+    // dialog; `name` is updated in place when completed or chosen. A file
+    // to write that exists is refused, or with `confirm` deleted after a
+    // question; a file to read that is missing is reported in a box.
+    std::optional<std::string> OpenFile(std::string& name, OpenMode mode, bool confirm = false);
+    void closefile() { stack_.closefile(); }
+    int fileno() const { return stack_.fileno(); }
+    bool fileopen() const { return stack_.fileopen(); }
 
-    // Field kinds of getdata/putdata. A kind text names one (case does not
-    // matter) and may carry an argument after a colon ("block:500").
-    enum class DataKind : uint8_t { line, value, byte, word, dword, string, block, megablock, other };
-    static DataKind dataKind(std::string_view kind, std::string& argument);
+    FileValue getdata(DataKind kind) { return stack_.getdata(kind); }
+    void putdata(DataKind kind, const FileValue& value) { stack_.putdata(kind, value); }
+    std::string getText(DataKind kind) { return stack_.getText(kind); }
+    int32_t getNumber(DataKind kind) { return stack_.getNumber(kind); }
+    void putNumber(DataKind kind, int32_t value) { stack_.putNumber(kind, value); }
+    void putText(DataKind kind, std::string_view text) { stack_.putText(kind, text); }
+    std::string getBlock(std::size_t count) { return stack_.getBlock(count); }
+    void getLine(std::string& line) { stack_.getLine(line); }
+    std::size_t readBytes(char* out, std::size_t count) { return stack_.readBytes(out, count); }
+    void syncData() { stack_.syncData(); }
+    void SeekData(int32_t offset) { stack_.SeekData(offset); }
+    int32_t fPos() { return stack_.fPos(); }
+    int32_t fLen() { return stack_.fLen(); }
+    bool ENDOF() { return stack_.ENDOF(); }
+    int lineno() const { return stack_.lineno(); }
+    void setLineno(int value) { stack_.setLineno(value); }
+    std::string currentFileName() const { return stack_.currentFileName(); }
+    std::vector<std::string> includers() const { return stack_.includers(); }
 
-    FileValue getdata(const std::string& kind);
-    void putdata(const std::string& kind, const FileValue& value);
-    FileValue getdata(DataKind kind, const std::string& argument = std::string());
-    void putdata(DataKind kind, const FileValue& value);
-    // Conveniences over getdata for callers that know the kind's type.
-    std::string getText(const std::string& kind);
-    int32_t getNumber(const std::string& kind);
-    // The same for a known kind; byte, word, dword and string fields go to
-    // the file without a FileValue or a kind text in between.
-    std::string getText(DataKind kind);
-    // The next line of the current file into `line`, reusing its storage
-    // (what getText(DataKind::line) gives).
-    void getLine(std::string& line);
-    int32_t getNumber(DataKind kind);
-    void putNumber(DataKind kind, int32_t value);
-    void putText(DataKind kind, std::string_view text);
-
-    // Up to `count` bytes of the current file into `out`, without a text in
-    // between (large binary reads); fewer only at its end. Counts as one getdata.
-    std::size_t readBytes(char* out, std::size_t count);
-
-    // Hands the current file's buffered writes to the system; FormatError
-    // when they cannot be written (a full disk).
-    void syncData();
-    void SeekData(int32_t offset);
-    int32_t fPos();
-    int32_t fLen();
-    bool ENDOF();
-
-    // Line counter of the current file (physical lines read so far).
-    int lineno() const;
-    void setLineno(int value);
-    // Full name of the current (top) file as opened, for diagnostics; "" for the log.
-    std::string currentFileName() const;
-    // Where the current script was included from: "name:line" of each script
-    // below it that is reading it, innermost first, up to the first file on
-    // the stack that is no script. Empty when the current file is no script.
-    std::vector<std::string> includers() const;
-
-    // --- names ---------------------------------------------------------
-    std::string filename(const std::string& kind) const;
-    void setFilename(const std::string& kind, const std::string& value);
+    // --- the name of the file in work ------------------------------------
+    // fullpath: the current directory + name + "." + extension ("" without a
+    // name); directory: the current directory of the process.
+    std::string filename(NamePart part) const;
+    // fullpath takes the value apart and makes its folder the current one.
+    void setFilename(NamePart part, const std::string& value);
+    // dir + separator + name + "." + ext, each empty argument first replaced
+    // (in place) by the stored part.
     std::string filename_get(std::string& dir, std::string& name, std::string& ext) const;
-    const std::string& directory() const { return directory_; }
-    const std::string& extension() const { return extension_; }
+    const std::string& directory() const { return current_.directory; }
+    const std::string& extension() const { return current_.extension; }
 
-    bool exist(std::string& name, bool ask, bool confirm);
-    std::string getfile(const std::string& mode);
-    std::string shortenname(const std::string& path);
-    void ShrinkName(std::string& text);
+    bool exist(std::string& name, bool ask, bool confirm) { return finder_.exist(name, ask, confirm); }
+    std::string getfile(FileDialogKind kind, bool shortResult = false) { return finder_.getfile(kind, shortResult); }
+    std::string shortenname(const std::string& path) { return finder_.shortenname(path); }
+    void ShrinkName(std::string& text) { finder_.ShrinkName(text); }
 
     // --- log and console -----------------------------------------------
-    void echo(const std::string& text, bool underline = false, int indent = 0);
-    // A line a user acts on ("file:line: message", the error summary): the
-    // log gets it like an echo, the console hands it to its diagnostic
-    // channel (standard error in kestrel), hidden or not.
-    void diagnostic(const std::string& text);
-    // The same with lines that follow the text on the console's diagnostic
-    // channel only (the files that included the current one); the log keeps
-    // one line per diagnostic.
-    void diagnostic(const std::string& text, const std::vector<std::string>& trail);
-    void cls();
-    void setConsole(ConsoleSink* console) { console_ = console; }
-    ConsoleSink* console() const { return console_; }
-    // Flushes and closes the log (before a critical exit).
-    void closeLog();
-    // Writes what the log holds so far to the file; a long-running window
-    // calls it after events that others may want to read there.
-    void syncLog();
-    // The critical-error box: closes the log, then the platform shows the box
-    // and ends the program (throws ProgramExit{2}).
-    [[noreturn]] void critical(const std::string& text);
-    std::string logPath() const { return logPath_; }
+    void echo(const std::string& text, bool underline = false, int indent = 0) { log_.echo(text, underline, indent); }
+    void diagnostic(const std::string& text) { log_.diagnostic(text); }
+    void diagnostic(const std::string& text, const std::vector<std::string>& trail) { log_.diagnostic(text, trail); }
+    void cls() { log_.cls(); }
+    void setConsole(ConsoleSink* console) { log_.setConsole(console); }
+    ConsoleSink* console() const { return log_.console(); }
+    void closeLog() { log_.closeLog(); }
+    void syncLog() { log_.syncLog(); }
+    [[noreturn]] void critical(const std::string& text) { log_.critical(text); }
+    std::string logPath() const { return log_.logPath(); }
 
     // --- shell words ---------------------------------------------------
-    std::string Dos(const std::string& word, std::string& argument);
+    std::string Dos(const std::string& word, std::string& argument) { return shell_.Dos(word, argument); }
 
     // --- registry (the per-user store of RegistryStore) ----------------
     // Each answers whether it did what was asked; registry().lastError()
@@ -134,37 +116,15 @@ public:
     std::string EnumRegValues(const std::string& path);
     RegistryStore& registry();
 
-    Platform& platform() { return platform_; }
-
 private:
-    struct OpenEntry;
-    OpenEntry& top();
-    const OpenEntry* topOrNull() const;
-    std::string readValue(OpenEntry& file);
-    static int32_t readNumber(OpenEntry& file, DataKind kind);
-    static std::string readString(OpenEntry& file);
-    static void writeNumber(OpenEntry& file, DataKind kind, double value);
-    static void writeString(OpenEntry& file, std::string_view text);
-    std::string currentDirectory() const;
-    std::string joinPath(const std::string& folder, const std::string& name) const;
-    std::string absoluteArgument(const std::string& argument) const;
-    std::string dosWord(const std::string& word, std::string& argument);
-
     Platform& platform_;
-    std::unique_ptr<RegistryStore> registry_;
     std::string programName_;
-    std::string logLine_;  // log text not yet written: echo writes it in large pieces
-    void flushLog();
-    void logLine(const std::string& text, bool underline, int indent);
-    ConsoleSink* console_ = nullptr;
-    std::ofstream log_;
-    std::string logPath_;
-    std::vector<std::unique_ptr<OpenEntry>> stack_;  // files 2..fileno
-    int fileno_ = 1;
-    int logLines_ = 0;
-    std::string name_;
-    std::string directory_;
-    std::string extension_;
+    Log log_;
+    FileStack stack_;
+    FileFinder finder_;
+    ShellWords shell_;
+    FileName current_;
+    std::unique_ptr<RegistryStore> registry_;
 };
 
 } // namespace kestrel

@@ -71,10 +71,10 @@ struct RegistryStore::Key {
             if (textkit::equalsIgnoreCase(key->name, child)) return key.get();
         return nullptr;
     }
-    Key& child(const std::string& name) {
-        if (Key* found = find(name)) return *found;
+    Key& child(const std::string& childName) {
+        if (Key* found = find(childName)) return *found;
         subkeys.push_back(std::make_unique<Key>());
-        subkeys.back()->name = name;
+        subkeys.back()->name = childName;
         return *subkeys.back();
     }
     Value* value(const std::string& valueName) {

@@ -15,6 +15,7 @@
 #include "buffers/FileBuffer.h"
 #include "services/ConsoleSink.h"
 #include "services/FileHandle.h"
+#include "services/FileStackGuard.h"
 #include "support/FakePlatform.h"
 #include "support/RecordingConsole.h"
 #include "text/Autobank.h"
@@ -63,27 +64,19 @@ protected:
     // Writes `which` as a new buffer file and returns the file's bytes.
     std::string save(FileBuffer& which, const std::string& name) {
         std::string file = path(name);
-        if (files.OpenFile(file, "write").empty()) ADD_FAILURE() << "cannot open " << file;
-        try {
+        {
+            FileStackGuard opened(files.stack());
+            if (!files.OpenFile(file, FileHandle::OpenMode::write)) ADD_FAILURE() << "cannot open " << file;
             which.writebuffer();
-        } catch (...) {
-            files.closefile();
-            throw;
         }
-        files.closefile();
         return slurp(path(name));
     }
 
     void load(FileBuffer& into, const std::string& name, const std::string& merge = "") {
         std::string file = path(name);
-        if (files.OpenFile(file, "read").empty()) ADD_FAILURE() << "cannot open " << file;
-        try {
-            into.readbuffer(merge);
-        } catch (...) {
-            files.closefile();
-            throw;
-        }
-        files.closefile();
+        FileStackGuard opened(files.stack());
+        if (!files.OpenFile(file, FileHandle::OpenMode::read)) ADD_FAILURE() << "cannot open " << file;
+        into.readbuffer(merge);
     }
 
     // Adds data under a label (empty name: no label) in buffer b.

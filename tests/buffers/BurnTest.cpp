@@ -10,7 +10,7 @@ protected:
     std::string burnInto(FileBuffer& which, std::size_t size, char background = '\0') {
         std::string image = path("image.bin");
         spit(image, std::string(size, background));
-        if (files.OpenFile(image, "read").empty()) ADD_FAILURE() << "cannot open the image";
+        if (!files.OpenFile(image, FileHandle::OpenMode::read)) ADD_FAILURE() << "cannot open the image";
         which.burnbuffer();
         files.closefile();
         return slurp(path("image.bin"));
@@ -101,7 +101,7 @@ TEST_F(Burning, UnresolvablePointerStopsTheBurnBeforeAnyByteIsWritten) {
     set.pushoffsett("main", 0x10);
     spit(path("image.bin"), std::string(0x40, '\0'));
     std::string name = path("image.bin");
-    files.OpenFile(name, "read");
+    files.OpenFile(name, FileHandle::OpenMode::read);
     EXPECT_THROW(set.burnbuffer(), FloatingPointerError);
     files.closefile();
     EXPECT_EQ(platform.boxes.back(), "Floating Pointer must be pushed|Enter offset for nowhere:");
@@ -151,7 +151,7 @@ TEST_F(Burning, PlanGivesEveryAddressAndValueWithoutChangingTheSet) {
 
     std::string image = path("image.bin");
     spit(image, std::string(0x3000, '\0'));
-    ASSERT_FALSE(files.OpenFile(image, "read").empty());
+    ASSERT_TRUE(files.OpenFile(image, FileHandle::OpenMode::read));
     set.applyBurn(plan);
     files.closefile();
     EXPECT_EQ(address("sub"), " 8198");
@@ -171,7 +171,7 @@ TEST_F(Burning, NegativeAddressWritesNothingAtAll) {
     const std::string before(0x40, '\x55');
     spit(path("image.bin"), before);
     std::string name = path("image.bin");
-    ASSERT_FALSE(files.OpenFile(name, "read").empty());
+    ASSERT_TRUE(files.OpenFile(name, FileHandle::OpenMode::read));
     EXPECT_THROW(set.burnbuffer(), BurnError);
     files.closefile();
     EXPECT_EQ(slurp(path("image.bin")), before);
@@ -210,16 +210,16 @@ TEST_F(Burning, HeaderRuleDecidesWhichBufferFilesAreRead) {
     FileBuffer any(files, autobank, "Kestrel", [](const std::string& header) { return header.rfind("Kes", 0) == 0; });
     put(set, 0, "x", "abc");
     std::string out = path("set.buf");
-    ASSERT_FALSE(files.OpenFile(out, "write").empty());
+    ASSERT_TRUE(files.OpenFile(out, FileHandle::OpenMode::write));
     set.writebuffer();
     files.closefile();
-    ASSERT_FALSE(files.OpenFile(out, "read").empty());
+    ASSERT_TRUE(files.OpenFile(out, FileHandle::OpenMode::read));
     any.readbuffer("");
     files.closefile();
     EXPECT_EQ(any.count(0), 1);
 
     FileBuffer strict(files, autobank, "Other", [](const std::string&) { return false; });
-    ASSERT_FALSE(files.OpenFile(out, "read").empty());
+    ASSERT_TRUE(files.OpenFile(out, FileHandle::OpenMode::read));
     EXPECT_THROW(strict.readbuffer(""), FormatError);
     files.closefile();
     EXPECT_EQ(strict.count(0), 0);

@@ -9,7 +9,7 @@ namespace {
 
 class Records : public BufferFixture {
 protected:
-    Record record{files, autobank};
+    Record record{files.log(), autobank};
 };
 
 TEST_F(Records, DrawEncodesWidthsAndHexValues) {

@@ -50,7 +50,7 @@ struct Parm {
 
 class CommandsFixture : public ::testing::Test {
 protected:
-    CommandsFixture() : files(platform, "kestrel"), cmds(files, autobank) {
+    CommandsFixture() : files(platform, "kestrel"), cmds(files.log(), autobank) {
         files.setConsole(&console);
     }
 

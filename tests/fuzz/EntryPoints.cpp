@@ -13,6 +13,7 @@
 #include "engine/Control.h"
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
+#include "services/FileStackGuard.h"
 #include "text/KestrelError.h"
 #include "support/CurrentDirectory.h"
 #include "support/ScriptScan.h"
@@ -40,23 +41,6 @@ fs::path freshFolder() {
     return dir;
 }
 
-// Closes, at the end of a scope, every file opened in it, also when an
-// exception leaves it: a file left open would make the next input's open fail.
-class FileDepth {
-public:
-    explicit FileDepth(FileHandle& files) : files_(files), depth_(files.fileno()) {}
-    ~FileDepth() { closeAll(); }
-    FileDepth(const FileDepth&) = delete;
-    FileDepth& operator=(const FileDepth&) = delete;
-
-    void closeAll() {
-        while (files_.fileno() > depth_) files_.closefile();
-    }
-
-private:
-    FileHandle& files_;
-    int depth_;
-};
 
 } // namespace
 
@@ -155,18 +139,18 @@ void EntryPoints::removeScratch(const std::string& name) const {
     fs::remove(dir_ / name, ignored);
 }
 
-void EntryPoints::open(std::string name, const char* mode) {
-    if (shared_->gFiles->OpenFile(name, mode).empty())
-        throw std::runtime_error("the harness cannot open " + name + " for " + mode);
+void EntryPoints::open(std::string name, FileHandle::OpenMode mode) {
+    if (!shared_->gFiles->OpenFile(name, mode))
+        throw std::runtime_error("the harness cannot open " + name + " for " + FileStack::modeWord(mode));
 }
 
 void EntryPoints::run(const std::string& line) { shared_->gEngine->pending(line); }
 
 std::string EntryPoints::saved(FileBuffer& set) {
     test::CurrentDirectory scratch(dir_);
-    FileDepth opened(*shared_->gFiles);
+    FileStackGuard opened(shared_->gFiles->stack());
     removeScratch("saved.buf");
-    open("saved.buf", "write");
+    open("saved.buf", FileHandle::OpenMode::write);
     set.writebuffer();
     opened.closeAll();
     return readScratch("saved.buf");
@@ -174,13 +158,13 @@ std::string EntryPoints::saved(FileBuffer& set) {
 
 void EntryPoints::readbuffer(const std::string& file) {
     test::CurrentDirectory scratch(dir_);
-    FileDepth opened(*shared_->gFiles);
+    FileStackGuard opened(shared_->gFiles->stack());
     writeScratch("in.buf", file);
 
     // What a reader accepts burns with every placeholder patched.
     {
         FileBuffer burnt(*shared_->gFiles, shared_->autobank);
-        open("in.buf", "read");
+        open("in.buf", FileHandle::OpenMode::read);
         bool read = false;
         attempt([&] {
             burnt.readbuffer("");
@@ -194,7 +178,7 @@ void EntryPoints::readbuffer(const std::string& file) {
     shared_->replaceBuffers();
     FileBuffer& set = *shared_->gBuffers;
     for (const char* merge : {"", "m"}) {
-        open("in.buf", "read");
+        open("in.buf", FileHandle::OpenMode::read);
         attempt([&] { set.readbuffer(merge); });
         opened.closeAll();
     }
@@ -202,7 +186,7 @@ void EntryPoints::readbuffer(const std::string& file) {
 
     // The buffer writer's set reads a file of any header.
     FileBuffer plover(*shared_->gFiles, shared_->autobank, "Plover");
-    open("in.buf", "read");
+    open("in.buf", FileHandle::OpenMode::read);
     attempt([&] { plover.readbuffer(""); });
     opened.closeAll();
     for (int b = 0; b < FileBuffer::kDataBuffers; ++b)
@@ -210,7 +194,7 @@ void EntryPoints::readbuffer(const std::string& file) {
 
     // What was read must also write back (or be refused by the writer's checks).
     removeScratch("out.buf");
-    open("out.buf", "write");
+    open("out.buf", FileHandle::OpenMode::write);
     attempt([&] { set.writebuffer(); });
     opened.closeAll();
 
@@ -225,11 +209,11 @@ void EntryPoints::readbuffer(const std::string& file) {
 }
 
 void EntryPoints::burnPatchesEveryPlaceholder(FileBuffer& set) {
-    FileDepth opened(*shared_->gFiles);
+    FileStackGuard opened(shared_->gFiles->stack());
     // Pushed targets never ask for an address (nobody would answer).
     for (const auto& pointer : set.pointers().items()) set.pushoffsett(pointer->name, 0x100);
     writeScratch("burn.bin", std::string());
-    open("burn.bin", "read");
+    open("burn.bin", FileHandle::OpenMode::read);
     attempt([&] { set.burnbuffer(); });
     opened.closeAll();
     removeScratch("burn.bin");
@@ -254,7 +238,7 @@ void EntryPoints::compileDecompiled(const std::string& name) {
     removeScratch("check.buf");
     const std::set<std::string> before = listing();
     shared_->replaceBuffers();
-    FileDepth opened(*shared_->gFiles);
+    FileStackGuard opened(shared_->gFiles->stack());
     run("#encode check.ksc");
     opened.closeAll();
     test::CurrentDirectory scratch(dir_);
@@ -304,9 +288,9 @@ std::string EntryPoints::walk(const std::string& image, int32_t offset, int mode
 }
 
 std::string EntryPoints::walkImage(int32_t offset, int mode) {
-    FileDepth opened(*shared_->gFiles);
+    FileStackGuard opened(shared_->gFiles->stack());
     shared_->replaceBuffers();
-    open("img.bin", "read");
+    open("img.bin", FileHandle::OpenMode::read);
     shared_->gEngine->kascriptraw(offset, mode);
     opened.closeAll();
     return shared_->gBuffers->buffer(16);
@@ -318,7 +302,7 @@ void EntryPoints::rawdecode(const std::string& image) {
     for (const int mode : {3, 8, 9}) attempt([&] { walkImage(kWalkStart, mode); });
 
     // The directive, which names its script after the offset: img0.ksc, img1.ksc.
-    FileDepth opened(*shared_->gFiles);
+    FileStackGuard opened(shared_->gFiles->stack());
     for (const char* offset : {"0x0", "0x1"}) {
         shared_->replaceBuffers();
         run(std::string("#rawdecode img.bin ") + offset + " 3");

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "services/FileStack.h"
 #include "support/FakePlatform.h"
 
 namespace kestrel {
@@ -76,7 +77,7 @@ private:
     void removeScratch(const std::string& name) const;
     // Opens a scratch file on the file stack; a refusal is the harness's
     // trouble, never an input's, so it is no KestrelError.
-    void open(std::string name, const char* mode);
+    void open(std::string name, OpenMode mode);
     // kascriptraw over the scratch file img.bin (the scratch folder is current).
     std::string walkImage(int32_t offset, int mode);
     // Runs one code line through the engine, as typed at the console.

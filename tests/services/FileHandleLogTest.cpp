@@ -13,7 +13,7 @@ protected:
         files_->setConsole(&console);
         writeFile("s.ksc", "");
         std::string name = "s.ksc";
-        files_->OpenFile(name, "input");
+        files_->OpenFile(name, FileHandle::OpenMode::input);
         console.lines.clear();
     }
 };
@@ -50,14 +50,14 @@ TEST_F(LogTest, NestedFilesDrawTheBarTree) {
     writeFile("a.ksc", "one\r\ntwo\r\n");
     writeFile("b.ksh", "x\n");
     std::string a = "a.ksc", b = "b.ksh";
-    ASSERT_EQ(files_->OpenFile(a, "input"), "a.ksc");
+    ASSERT_EQ(files_->OpenFile(a, FileHandle::OpenMode::input), "a.ksc");
     files_->echo("a line echoed while reading a.ksc");
-    ASSERT_EQ(files_->OpenFile(b, "input"), "b.ksh");
+    ASSERT_EQ(files_->OpenFile(b, FileHandle::OpenMode::script), "b.ksh");
     EXPECT_EQ(files_->fileno(), 3);
     files_->echo("a line echoed while reading b.ksh");
-    for (int i = 0; i < 7; ++i) files_->getdata("other");
+    for (int i = 0; i < 7; ++i) files_->getdata(FileHandle::DataKind::megablock);
     files_->closefile();
-    files_->getdata("line");
+    files_->getdata(FileHandle::DataKind::line);
     files_->closefile();
     EXPECT_EQ(files_->fileno(), 1);
     EXPECT_FALSE(files_->fileopen());
@@ -66,7 +66,7 @@ TEST_F(LogTest, NestedFilesDrawTheBarTree) {
         "#PROCESS: a.ksc F:2 for input",
         "/----------------------------",
         "|a line echoed while reading a.ksc",
-        "|#PROCESS: b.ksh F:3 for input",
+        "|#PROCESS: b.ksh F:3 for Input",
         "|/----------------------------",
         "||a line echoed while reading b.ksh",
         "||",
@@ -148,7 +148,7 @@ TEST_F(LogTest, CriticalClosesTheLogBeforeTheBox) {
 TEST_F(LogTest, SeekWithNegativeOffsetEchoesEightHexDigits) {
     writeFile("img.bin", "0123456789");
     std::string name = "img.bin";
-    files_->OpenFile(name, "read");
+    files_->OpenFile(name, FileHandle::OpenMode::read);
     files_->SeekData(4);
     files_->SeekData(-1);
     files_->SeekData(-0x10000);

@@ -20,13 +20,13 @@ TEST_F(NamesTest, FullPathIsSplitAndItsFolderBecomesCurrent) {
     GTEST_SKIP() << "compares POSIX path forms";
 #endif
     std::filesystem::create_directories(root_ / "work" / "data");
-    files_->setFilename("FullPath", work() + "/data/file.txt");
-    EXPECT_EQ(files_->filename("name"), "file");
+    files_->setFilename(NamePart::fullpath, work() + "/data/file.txt");
+    EXPECT_EQ(files_->filename(NamePart::name), "file");
     EXPECT_EQ(files_->extension(), "txt");
     EXPECT_EQ(files_->directory(), work() + "/data");
     EXPECT_EQ(cwd(), work() + "/data");
-    EXPECT_EQ(files_->filename("fullname"), work() + "/data/file.txt");
-    EXPECT_EQ(files_->filename("DIR"), cwd());
+    EXPECT_EQ(files_->filename(NamePart::fullpath), work() + "/data/file.txt");
+    EXPECT_EQ(files_->filename(NamePart::directory), cwd());
 }
 
 TEST_F(NamesTest, SplittingFollowsTheLastSeparatorOfEitherKind) {
@@ -47,32 +47,30 @@ TEST_F(NamesTest, SplittingFollowsTheLastSeparatorOfEitherKind) {
         {"archive.tar.gz", "", "archive.tar", "gz"},
     };
     for (const auto& c : cases) {
-        files_->setFilename("fullpath", c.value);
+        files_->setFilename(NamePart::fullpath, c.value);
         EXPECT_EQ(files_->directory(), c.directory) << c.value;
-        EXPECT_EQ(files_->filename("file"), c.name) << c.value;
-        EXPECT_EQ(files_->filename("ext"), c.extension) << c.value;
+        EXPECT_EQ(files_->filename(NamePart::name), c.name) << c.value;
+        EXPECT_EQ(files_->filename(NamePart::extension), c.extension) << c.value;
     }
     EXPECT_EQ(cwd(), work()) << "folders that do not exist leave the current folder";
 
-    files_->setFilename("fullpath", "C:\\data\\README");
-    EXPECT_EQ(files_->filename("fullpath"), cwd() + "/README.") << "a trailing dot without extension";
+    files_->setFilename(NamePart::fullpath, "C:\\data\\README");
+    EXPECT_EQ(files_->filename(NamePart::fullpath), cwd() + "/README.") << "a trailing dot without extension";
 
-    files_->setFilename("ext", "bin");
-    files_->setFilename("fullpath", "plainword");
+    files_->setFilename(NamePart::extension, "bin");
+    files_->setFilename(NamePart::fullpath, "plainword");
     EXPECT_EQ(files_->directory(), "plainword") << "no dot and no separator: all of it is the folder";
-    EXPECT_EQ(files_->filename("name"), "");
-    EXPECT_EQ(files_->filename("extension"), "bin") << "the extension is kept";
-    EXPECT_EQ(files_->filename("fullpath"), "") << "no name, no full path";
+    EXPECT_EQ(files_->filename(NamePart::name), "");
+    EXPECT_EQ(files_->filename(NamePart::extension), "bin") << "the extension is kept";
+    EXPECT_EQ(files_->filename(NamePart::fullpath), "") << "no name, no full path";
 }
 
 TEST_F(NamesTest, PartsCanBeSetAndCombined) {
-    files_->setFilename("NAME", "script");
-    files_->setFilename("extension", "ksc");
-    files_->setFilename("path", "/elsewhere");
+    files_->setFilename(NamePart::name, "script");
+    files_->setFilename(NamePart::extension, "ksc");
+    files_->setFilename(NamePart::directory, "/elsewhere");
     EXPECT_EQ(files_->directory(), "/elsewhere");
     EXPECT_EQ(cwd(), work()) << "setting the path only stores it";
-    files_->setFilename("bogus", "x");
-    EXPECT_EQ(files_->filename("bogus"), "");
 
     std::string dir, name, ext = "buf";
     EXPECT_EQ(files_->filename_get(dir, name, ext), "/elsewhere/script.buf");
@@ -96,33 +94,40 @@ TEST_F(NamesTest, ExistCompletesNamesAndFindsWildcards) {
     EXPECT_TRUE(platform_->boxes.empty());
 }
 
-TEST_F(NamesTest, FileDialogModesPickTitleAndOptions) {
+TEST_F(NamesTest, FileDialogKindsPickTitleAndOptions) {
     CapturingPlatform platform(home());
     FileHandle files(platform, "kestrel");
     struct Case {
-        const char* mode;
+        FileDialogKind kind;
         const char* title;
         bool save, mustExist, multi;
     };
     const Case cases[] = {
-        {"input", "Open file ....", false, true, false},   {"READ", "Open file ....", false, true, false},
-        {"Open", "Open file ....", false, true, false},    {"output", "Save file ....", true, false, false},
-        {"write", "Save file ....", true, false, false},   {"old:Save", "Save file ....", true, false, false},
-        {"multiread", "Open many files ....", false, true, true},
+        {FileDialogKind::open, "Open file ....", false, true, false},
+        {FileDialogKind::save, "Save file ....", true, false, false},
+        {FileDialogKind::openMany, "Open many files ....", false, true, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(files.getfile(c.mode), "") << "cancelled";
-        EXPECT_EQ(platform.last.title, c.title) << c.mode;
-        EXPECT_EQ(platform.last.save, c.save) << c.mode;
-        EXPECT_EQ(platform.last.mustExist, c.mustExist) << c.mode;
-        EXPECT_EQ(platform.last.multiSelect, c.multi) << c.mode;
+        EXPECT_EQ(files.getfile(c.kind), "") << "cancelled";
+        EXPECT_EQ(platform.last.title, c.title) << c.title;
+        EXPECT_EQ(platform.last.save, c.save) << c.title;
+        EXPECT_EQ(platform.last.mustExist, c.mustExist) << c.title;
+        EXPECT_EQ(platform.last.multiSelect, c.multi) << c.title;
+        EXPECT_EQ(platform.last.optionBits, 0u) << c.title;
     }
-    files.getfile("4:Pick one");
+    FileDialogRequest own;
+    own.title = "Pick one";
+    own.optionBits = 4;
+    files.finder().getfile(own);
     EXPECT_EQ(platform.last.title, "Pick one");
     EXPECT_EQ(platform.last.optionBits, 4u);
-    files.getfile("Choose");
-    EXPECT_EQ(platform.last.title, "Choose");
-    EXPECT_EQ(platform.last.optionBits, 0u);
+
+    // Opening with no name asks the dialog that fits the mode.
+    std::string name;
+    files.OpenFile(name, FileHandle::OpenMode::output);
+    EXPECT_EQ(platform.last.title, "Save file ....");
+    files.OpenFile(name, FileHandle::OpenMode::read);
+    EXPECT_EQ(platform.last.title, "Open file ....");
 }
 
 TEST_F(NamesTest, FileDialogAnswersAreJoinedAndShortened) {
@@ -130,13 +135,13 @@ TEST_F(NamesTest, FileDialogAnswersAreJoinedAndShortened) {
     GTEST_SKIP() << "compares POSIX path forms";
 #endif
     platform_->fileAnswers.push_back(std::string("C:\\x\0a.txt\0b.txt\0\0junk", 23));
-    EXPECT_EQ(files_->getfile("multiread"), "C:\\x;a.txt;b.txt");
+    EXPECT_EQ(files_->getfile(FileDialogKind::openMany), "C:\\x;a.txt;b.txt");
     platform_->fileAnswers.push_back("C:\\x;a.txt;b.txt");
-    EXPECT_EQ(files_->getfile("multiread"), "C:\\x;a.txt;b.txt");
+    EXPECT_EQ(files_->getfile(FileDialogKind::openMany), "C:\\x;a.txt;b.txt");
 
     writeFile("Pick.TXT", "");
     platform_->fileAnswers.push_back(work() + "/Pick.TXT");
-    EXPECT_EQ(files_->getfile("OLD:open"), work() + "/pick.txt");
+    EXPECT_EQ(files_->getfile(FileDialogKind::open, true), work() + "/pick.txt");
     EXPECT_EQ(files_->shortenname(work() + "/nope.txt"), "");
     EXPECT_EQ(files_->shortenname(""), "");
 }
