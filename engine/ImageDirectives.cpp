@@ -1,6 +1,8 @@
 #include "engine/ImageDirectives.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "buffers/BurnPlan.h"
 #include "buffers/FileBuffer.h"
@@ -44,6 +46,68 @@ void burnInto(Shared& shared, const std::string& image) {
 
 void ImageDirectives::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
     Shared& shared = engine.shared_;
+    auto fileService = [&shared]() -> FileHandle& { return *shared.gFiles; };
+    auto bufferSet = [&shared]() -> FileBuffer& { return *shared.gBuffers; };
+
+    // Writes the whole buffer set into a new buffer file; false when nothing
+    // was written. A set the format cannot hold leaves no partial file.
+    auto writeBufferFile = [&engine, &shared, fileService, bufferSet](std::string name) {
+        const int depth = fileService().fileno();
+        if (fileService().OpenFile(name, "write", true).empty()) {
+            engine.reportError("'" + name + "' exists or cannot be written; not replaced (answer Yes or use --yes)");
+            return false;
+        }
+        try {
+            bufferSet().writebuffer();
+        } catch (const KestrelError&) {
+            closeDownTo(fileService(), depth);
+            std::error_code ignored;
+            std::filesystem::remove(shared.platform.nativePath(name), ignored);
+            throw;
+        }
+        closeDownTo(fileService(), depth);
+        return true;
+    };
+
+    table["encode"] = [&engine, fileService, writeBufferFile](Control::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1 || fileService().OpenFile(name, "input").empty()) {
+            engine.reportError("cannot open script '" + call.arg(1) + "'");
+            return;
+        }
+        fileService().setFilename("fullpath", name);
+        engine.kaRunFile();
+        fileService().setFilename("ext", "buf");
+        std::string out = fileService().filename("fullname");
+        if (!writeBufferFile(out)) return;
+        std::string target = out;
+        const std::string note = fileService().Dos("shell", target);
+        if (!note.empty()) fileService().echo(note);
+    };
+
+    table["kapoke"] = [&engine, writeBufferFile](Control::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1)
+            engine.reportError("kapoke needs the name of a buffer file");
+        else
+            writeBufferFile(name);
+    };
+
+    table["kapeek"] = [&engine, fileService, bufferSet](Control::Call& call) {
+        std::string name = call.arg(1);
+        const int depth = fileService().fileno();
+        if (call.count() < 1 || fileService().OpenFile(name, "read").empty()) {
+            engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
+            return;
+        }
+        try {
+            bufferSet().readbuffer(call.count() >= 2 ? call.arg(2) : std::string());
+        } catch (...) {
+            closeDownTo(fileService(), depth);
+            throw;
+        }
+        closeDownTo(fileService(), depth);
+    };
 
     // The bytes go into the line's working copy of the image (LineImages),
     // which replaces the image when the line ends. A failed burn is an
