@@ -154,11 +154,11 @@ std::string SmartNum::codeFields(std::string& mask) {
             // names that slot and changes with it).
             types_.setValues(i, numberText(numeric::strict(type) + ParmType::kUserOffset));
             const std::string& entry = types_.values(i);
-            if (numeric::strict(entry) > ParmType::command) result += entry;
+            if (numeric::strict(entry) > static_cast<double>(ParmType::command)) result += entry;
             else numberpush(result, word, -fieldCode);
             continue;
         }
-        if (code > ParmType::command && !dollarType) result += type;
+        if (code > static_cast<double>(ParmType::command) && !dollarType) result += type;
         else numberpush(result, word, -fieldCode);
     }
     mask = std::move(pointers);
