@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "buffers/BlockMode.h"
 #include "services/FileHandle.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -31,7 +32,7 @@ FileBuffer::FileBuffer(FileHandle& files, const Autobank& autobank, std::string 
       acceptsHeader_(std::move(acceptsHeader)),
       resolver_(askingResolver(files.platform())),
       current_(std::make_shared<fOffsett>()) {
-    current_->mode = 3;
+    current_->mode = modeCode(BlockMode::commands);
 }
 
 void FileBuffer::checkSlot(int slot) {

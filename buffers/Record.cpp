@@ -2,6 +2,7 @@
 
 #include "services/Log.h"
 #include "text/Numeric.h"
+#include "text/ParmType.h"
 #include "text/SmartNum.h"
 #include "text/SmartString.h"
 
@@ -14,10 +15,10 @@ constexpr int kMaxBytes = 256;
 
 // Type code of a width word, or -1 for a value.
 int widthCode(const std::string& word) {
-    if (word == "b" || word == "byte" || word == "char") return 0;
-    if (word == "i" || word == "word" || word == "int") return 1;
-    if (word == "l" || word == "dword" || word == "long") return 2;
-    if (word == "p" || word == "pointer" || word == "ptr") return 3;
+    if (word == "b" || word == "byte" || word == "char") return ParmType::byte;
+    if (word == "i" || word == "word" || word == "int") return ParmType::word;
+    if (word == "l" || word == "dword" || word == "long") return ParmType::dword;
+    if (word == "p" || word == "pointer" || word == "ptr") return ParmType::pointer;
     return -1;
 }
 

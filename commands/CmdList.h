@@ -1,17 +1,19 @@
 #pragma once
 // The command database: every command and alias definition of a run, found
-// by keyword and by code key, with the encoder (a statement to bytecode and a
-// pointer list) and the decoder (bytecode to words, words to statements).
+// by keyword and by code key. It carries an encoder (a statement to bytecode
+// and a pointer list) and a decoder (bytecode to words, words to statements),
+// which read the definitions through the look-ups below.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "commands/CmdDecoder.h"
+#include "commands/CmdEncoder.h"
 #include "commands/KeyIndex.h"
 #include "commands/ParmSpec.h"
 #include "commands/tCmd.h"
-#include "text/SmartNum.h"
 #include "text/SmartString.h"
 
 namespace kestrel {
@@ -27,6 +29,9 @@ public:
 
     // `autobank` is the program's switch for the pointers of "$" type entries.
     CmdList(Log& log, const Autobank& autobank);
+    // The encoder and decoder hold this database by reference.
+    CmdList(const CmdList&) = delete;
+    CmdList& operator=(const CmdList&) = delete;
 
     // The definition being built by the definition directives; `add` files it.
     tCmd& newcmd() { return newcmd_; }
@@ -50,50 +55,54 @@ public:
     std::vector<tCmd>::const_iterator begin() const { return commands_.begin(); }
     std::vector<tCmd>::const_iterator end() const { return commands_.end(); }
 
-    // Compiles one statement. True when a definition was found: `script` then
-    // holds the bytes and `smask` the pointer list (target,position,type,...).
-    // False leaves both untouched ("Invalid Command : " is logged). A word
-    // that a parameter needs but the line lacks, or that it cannot take, is a
-    // FormatError naming it; nothing is compiled then.
-    bool encode(std::string& script, std::string& smask, int iline);
-    // What the last successful encode wrote other than the line says: numbers
-    // too large for their field, one message each ("'256' does not fit ...").
-    const std::vector<std::string>& warnings() const { return warnings_; }
-    // Bytes to a word list (`code`) and an entry list (`mask`). `sense` true:
-    // image mode (pointers as "&h" words, an end-of-script mark stops).
-    // Never fails on any input.
-    void decode(std::string& code, std::string& mask, bool sense);
-    // Word and entry lists of `decode` to statements joined by "; " (aliases
-    // restored, raw runs as "#0x.. 0x.." data lines); `mask` becomes the
-    // pointer entries "word,type,...". MissingKeyError for a statement word
-    // that is neither a keyword nor an alias.
-    void dealias(std::string& code, std::string& mask);
+    // The codec over this database (see CmdEncoder and CmdDecoder).
+    bool encode(std::string& script, std::string& smask, int iline) { return encoder_.encode(script, smask, iline); }
+    const std::vector<std::string>& warnings() const { return encoder_.warnings(); }
+    void decode(std::string& code, std::string& mask, bool sense) { decoder_.decode(code, mask, sense); }
+    void dealias(std::string& code, std::string& mask) { decoder_.dealias(code, mask); }
+
+    // --- look-ups for the encoder and decoder. Positions count from 1 in
+    // the order of `add`; 0 means "not found".
+
+    int findKeyword(std::string_view key) const { return keywords_.find(key); }
+    int findCode(std::string_view key) const { return codes_.find(key); }
+    // The definition whose code key is this byte's.
+    int findByte(uint8_t byte) const {
+        if (byteCodesStale_) indexBytes();
+        return byteCodes_[byte];
+    }
+    // Whether some keyword of several words begins with `head`: a statement
+    // of several words whose template form begins otherwise matches no
+    // keyword by its template.
+    bool startsTemplate(std::string_view head) const { return templateHeads_.find(head) != 0; }
+    // Whether some alias is filed under a code key of `width` comma-separated
+    // entries, the only widths an alias look-up can match.
+    bool hasAliasKeyOf(std::size_t width) const { return width < aliasKeyWidths_.size() && aliasKeyWidths_[width] > 0; }
+    const tCmd& at(int position) const { return commands_[static_cast<std::size_t>(position - 1)]; }
+    // Parameter `parm` of the definition at `position`, its ParmDesc parsed.
+    const ParmSpec& specOf(int position, int parm) const {
+        return specs_[static_cast<std::size_t>(position - 1)][static_cast<std::size_t>(parm)];
+    }
+    // Resolves a parsed specification against `word` (in and out); the
+    // position of a bound command, or 0.
+    int resolve(const ParmSpec& spec, std::string& word) const;
+    // Makes the definition at `position` curcmd (0: a fresh empty one).
+    void setCurrent(int position) { cur_ = position; }
+
+    // The code key of a byte: upper-case hexadecimal without leading zeros.
+    static const std::string& codeKey(uint8_t byte);
 
 private:
     friend class CmdListTestAccess;
-
-    struct Walk;
 
     // Builds the alias type list of `newcmd` into its Descriptions.
     void aliasmask();
     // Resolves specification `spec` against `word` (both in and out; `spec`
     // becomes the kind). Returns the position of a bound command, or 0.
     int applyspec(std::string& spec, std::string& word) const;
-    int resolve(const ParmSpec& spec, std::string& word) const;
 
-    // Position that `codes` holds for each byte's code key, rebuilt after a change.
-    const std::array<int, 256>& byteCodes() const;
+    void indexBytes() const;
     void countAliasKey(std::string_view key);
-
-    const tCmd& at(int position) const { return commands_[static_cast<std::size_t>(position - 1)]; }
-    const ParmSpec& specOf(int position, int parm) const;
-
-    void decodeCommand(const std::string& bytes, std::size_t& pos, int position, bool sense, std::string& text,
-                       std::string& entries, bool& endMark);
-    bool walkStatement(int position, bool asAlias, const std::vector<std::string_view>& words, std::size_t first,
-                       Walk& walk) const;
-    int findAlias(const std::vector<std::string_view>& entries, std::size_t first, std::size_t wordsLeft,
-                  const std::vector<int>& rejected) const;
 
     Log& log_;
     std::vector<tCmd> commands_;
@@ -104,41 +113,16 @@ private:
     KeyIndex codes_;
     tCmd newcmd_;
     int cur_ = 0;  // position of curcmd, 0 for an empty definition
+    // Position that `codes` holds for each byte's code key, rebuilt after a change.
     mutable std::array<int, 256> byteCodes_{};
     mutable bool byteCodesStale_ = true;
     // Alias code keys by their number of comma-separated entries (1..16).
     std::array<int, SmartString::kSlots + 1> aliasKeyWidths_{};
-
-    // First words of every keyword ever filed that has more than one word: a
-    // line of several words whose template form starts with none of them
-    // matches no keyword by its template.
+    // First words of every keyword ever filed that has more than one word.
     KeyIndex templateHeads_;
 
-    // Checks the number word of field `type` that parameter `parm` of the
-    // statement receives: a FormatError when it is no number, a warning when
-    // the field cannot hold it.
-    void checkNumber(const std::string& value, int type, int parm);
-    [[noreturn]] void badWord(const std::string& word, int parm) const;
-    std::string parameterName(int parm) const;
-    [[noreturn]] void missingWord(int parm) const;
-
-    // Scratch space of encode, kept to reuse its storage.
-    SmartString words_;
-    std::string head_;  // first word of the statement being encoded, for messages
-    std::vector<std::string> warnings_;
-    std::string line_;
-    std::string echoLine_;
-    // The value words joined by " " (for the log) and the type entries joined
-    // by ","; fieldSpans_ holds where each field's word and entry lie.
-    std::string valueList_;
-    std::string typeList_;
-    struct FieldSpan {
-        std::size_t valueAt, valueLength, typeAt, typeLength;
-    };
-    std::vector<FieldSpan> fieldSpans_;
-    std::vector<std::string_view> fieldWords_;
-    std::vector<std::string_view> fieldTypes_;
-    SmartNum num_;
+    CmdEncoder encoder_;
+    CmdDecoder decoder_;
 };
 
 }  // namespace kestrel

@@ -5,18 +5,14 @@
 
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/ParmType.h"
 #include "text/SmartNum.h"
 
 namespace kestrel {
 
 int numberFieldBytes(int type) {
-    switch (type) {
-        case 0: return 1;
-        case 1: return 2;
-        case 2: return 4;
-        case 5: return 5;
-        default: return 0;
-    }
+    const ParmType row = ParmType::of(type);
+    return row.layout == ParmLayout::number && row.width > 0 ? row.width : 0;
 }
 
 FieldFit fieldFit(std::string_view word, int type) {

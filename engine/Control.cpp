@@ -1,5 +1,6 @@
 #include "engine/Control.h"
 
+#include "buffers/BlockMode.h"
 #include "buffers/FileBuffer.h"
 #include "buffers/Record.h"
 #include "commands/CmdList.h"
@@ -308,7 +309,7 @@ void Control::compileText(const std::string& text) {
         files.echo("CODE: " + data, false, 8);
         files.echo("- Into buffer " + std::to_string(lineBuffer_), false, 8);
     }
-    buffers.setInmode(8);
+    buffers.setInmode(modeCode(BlockMode::text));
     addToLineBuffer(data, "");
 }
 
@@ -326,7 +327,7 @@ void Control::compileCommand(const std::string& statement) {
     }
     for (const std::string& warning : shared_.gCmds->warnings()) reportWarning(warning);
     if (switches_.fFullLog) files.echo("attached: \"" + script + "\" into " + std::to_string(lineBuffer_), false, 4);
-    buffers.setInmode(3);
+    buffers.setInmode(modeCode(BlockMode::commands));
     addToLineBuffer(script, pointers);
 }
 
@@ -404,7 +405,7 @@ void Control::rawData(Call& call) {
             reportError("unknown directive '" + keyword + "'");
             return;
         }
-        buffers.setInmode(9);
+        buffers.setInmode(modeCode(BlockMode::raw));
         if (!data.empty()) addToLineBuffer(data, extra);
         return;
     }
@@ -415,7 +416,7 @@ void Control::rawData(Call& call) {
         if (word.empty()) continue;
         data += rawWord(word, i == 0);
     }
-    buffers.setInmode(9);
+    buffers.setInmode(modeCode(BlockMode::raw));
     addToLineBuffer(data, "");
 }
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdint>
 #include <charconv>
-#include <filesystem>
+#include <optional>
 #include <set>
 #include <string_view>
-#include <system_error>
 
+#include "buffers/BlockMode.h"
 #include "buffers/FileBuffer.h"
 #include "buffers/Record.h"
 #include "buffers/fOffsett.h"
@@ -87,72 +87,53 @@ bool wholeNumber(const std::string& text, int64_t& value) {
     }
 }
 
-// Appends one labelled block of a buffer as script text.
-void decompileLabel(EngineContext& engine, Shared& shared, int b, int32_t i, std::string& script) {
-    FileHandle& files = *shared.gFiles;
-    FileBuffer& buffers = *shared.gBuffers;
-    std::string code = buffers.Get_Data(i, b);
-    files.echo("READ OFFSETT " + std::to_string(i) + " : " + std::to_string(buffers.inoffsett()));
-    files.echo("> [" + code + "]", false, 4);
-    script += "\r\n#ORG " + buffers.inname() + " " + std::to_string(b) + "\r\n";
-    const int mode = buffers.inmode();
-    if (mode == 3) {
-        std::string mask;
-        shared.gCmds->decode(code, mask, false);
-        shared.gCmds->dealias(code, mask);
-        if (engine.switches().fFullLog) files.echo("= [" + code + "]", false, 4);
-        buffers.PointerPeek(code, mask);
-        files.echo("DEBUNKED: " + code, false, 4);
-        replaceAll(code, "; ", "\r\n");
-        replaceAll(code, "&h", "0x");
-        script += code;
-    } else if (mode == 8) {
-        script += "=" + ScriptText::text(*shared.gLetters, code);
-    } else if (mode > 8) {
-        files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
-        shared.gRecord->undraw(code, false);
-        replaceAll(code, "&h", "0x");
-        script += code;
-    }
-}
+// Where a block's bytes come from. A label's bytes are all its data, and its
+// pointers were recorded when it was compiled or loaded: their names go into
+// the text. An image block is a window onto the image: an end mark or a
+// text's finish code ends it, and the pointers found in it are recorded for
+// the walk to follow.
+enum class BlockSource { label, image };
 
-// Appends the block of the open image at `offset` as script text.
-void decompileBlock(EngineContext& engine, Shared& shared, int32_t offset, int mode, int32_t length, std::string& script) {
+// Appends one block of bytes as script text, read by its mode. A label's
+// script writes numbers as "0x"; an image block's lines keep their "&h".
+void decompileBlock(EngineContext& engine, Shared& shared, std::string bytes, int mode, BlockSource source,
+                    std::string& script) {
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
-    if (offset < 0 || offset >= length) {
-        engine.reportError("offset 0x" + numeric::hexText(offset) + " lies outside the image (" +
-                           std::to_string(length) + " bytes)");
-    } else {
-        files.SeekData(offset);
-        const int32_t size = std::min<int32_t>(1000, length - offset);
-        std::string block = files.getBlock(static_cast<std::size_t>(size));
-        files.echo("Pulling Offsett: " + buffers.inname());
-        script += "\r\n#ORG 0x" + numeric::hexText(offset) + "\r\n";
-        if (mode == 3) {
-            buffers.setInbuffer(0);
-            std::string mask;
-            shared.gCmds->decode(block, mask, true);
-            if (engine.switches().fFullLog) files.echo("= [" + block + "]", false, 4);
-            shared.gCmds->dealias(block, mask);
-            files.echo("DEBUNKED: " + block, false, 4);
-            buffers.pointerpoke(mask);
-            replaceAll(block, "; ", "\r\n");
-            script += block + "\r\n";
-        } else if (mode == 8) {
+    const bool image = source == BlockSource::image;
+    const char* const lineEnd = image ? "\r\n" : "";
+    const std::optional<BlockMode> kind = blockModeOf(mode);
+    if (kind == BlockMode::commands) {
+        if (image) buffers.setInbuffer(0);
+        std::string mask;
+        shared.gCmds->decode(bytes, mask, image);
+        if (image && engine.switches().fFullLog) files.echo("= [" + bytes + "]", false, 4);
+        shared.gCmds->dealias(bytes, mask);
+        if (!image) {
+            if (engine.switches().fFullLog) files.echo("= [" + bytes + "]", false, 4);
+            buffers.PointerPeek(bytes, mask);
+        }
+        files.echo("DEBUNKED: " + bytes, false, 4);
+        if (image) buffers.pointerpoke(mask);
+        replaceAll(bytes, "; ", "\r\n");
+        if (!image) replaceAll(bytes, "&h", "0x");
+        script += bytes + lineEnd;
+    } else if (kind == BlockMode::text) {
+        if (image) {
             buffers.setInbuffer(1);
             // A text ends with the code of its finish marker.
             const std::string finish = ScriptText::finishCode(*shared.gLetters);
             if (!finish.empty()) {
-                const std::size_t end = block.find(finish);
-                if (end != std::string::npos) block.resize(end + finish.size());
+                const std::size_t end = bytes.find(finish);
+                if (end != std::string::npos) bytes.resize(end + finish.size());
             }
-            script += "=" + ScriptText::text(*shared.gLetters, block) + "\r\n";
-        } else if (mode > 8) {
-            files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
-            shared.gRecord->undraw(block, true);
-            script += block;
         }
+        script += "=" + ScriptText::text(*shared.gLetters, bytes) + lineEnd;
+    } else if (kind == BlockMode::raw) {
+        files.echo("RECORDS NOT IMPLIMENTED. Assumed RAW data");
+        shared.gRecord->undraw(bytes, image);
+        if (!image) replaceAll(bytes, "&h", "0x");
+        script += bytes;
     }
 }
 
@@ -160,6 +141,7 @@ void decompileBlock(EngineContext& engine, Shared& shared, int32_t offset, int m
 
 void Decompiler::KaScript(EngineContext& engine) {
     Shared& shared = engine.shared();
+    FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     checkNames(buffers);
     std::string script = ScriptText::commentLines(buffers.buffer(16));
@@ -169,7 +151,11 @@ void Decompiler::KaScript(EngineContext& engine) {
         for (int32_t i = 1; i <= labels; ++i) {
             // One block that cannot be decompiled is reported; the others still are.
             try {
-                decompileLabel(engine, shared, b, i, script);
+                std::string code = buffers.Get_Data(i, b);
+                files.echo("READ OFFSETT " + std::to_string(i) + " : " + std::to_string(buffers.inoffsett()));
+                files.echo("> [" + code + "]", false, 4);
+                script += "\r\n#ORG " + buffers.inname() + " " + std::to_string(b) + "\r\n";
+                decompileBlock(engine, shared, std::move(code), buffers.inmode(), BlockSource::label, script);
             } catch (const KestrelError& error) {
                 engine.reportError("label " + std::to_string(i) + " of buffer " + std::to_string(b) +
                                    " cannot be decompiled: " + error.what());
@@ -197,7 +183,17 @@ void Decompiler::kascriptraw(EngineContext& engine, int32_t offset, int mode) {
         // Each block once: pointer cycles and pointers back to the start end here.
         if (visited.insert(offset).second) {
             try {
-                decompileBlock(engine, shared, offset, mode, length, script);
+                if (offset < 0 || offset >= length) {
+                    engine.reportError("offset 0x" + numeric::hexText(offset) + " lies outside the image (" +
+                                       std::to_string(length) + " bytes)");
+                } else {
+                    files.SeekData(offset);
+                    const int32_t size = std::min<int32_t>(1000, length - offset);
+                    std::string block = files.getBlock(static_cast<std::size_t>(size));
+                    files.echo("Pulling Offsett: " + buffers.inname());
+                    script += "\r\n#ORG 0x" + numeric::hexText(offset) + "\r\n";
+                    decompileBlock(engine, shared, std::move(block), mode, BlockSource::image, script);
+                }
             } catch (const KestrelError& error) {
                 engine.reportError("block at 0x" + numeric::hexText(offset) + " cannot be decompiled: " + error.what());
             }
@@ -303,60 +299,7 @@ void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& t
         autoPop();
     };
 
-    // Writes the whole buffer set into a new buffer file; false when nothing
-    // was written. A set the format cannot hold leaves no partial file.
-    auto writeBufferFile = [&engine, &shared, files, buffers](std::string name) {
-        FileStackGuard opened(files().stack());
-        if (!files().OpenFile(name, FileHandle::OpenMode::write, true)) {
-            engine.reportError("'" + name + "' exists or cannot be written; not replaced (answer Yes or use --yes)");
-            return false;
-        }
-        try {
-            buffers().writebuffer();
-        } catch (const KestrelError&) {
-            opened.closeAll();
-            std::error_code ignored;
-            std::filesystem::remove(shared.platform.nativePath(name), ignored);
-            throw;
-        }
-        return true;
-    };
-
-    table["encode"] = [&engine, files, writeBufferFile](EngineContext::Call& call) {
-        std::string name = call.arg(1);
-        if (call.count() < 1 || !files().OpenFile(name, FileHandle::OpenMode::input)) {
-            engine.reportError("cannot open script '" + call.arg(1) + "'");
-            return;
-        }
-        files().setFilename(NamePart::fullpath, name);
-        engine.runOpenFiles();
-        files().setFilename(NamePart::extension, "buf");
-        std::string out = files().filename(NamePart::fullpath);
-        if (!writeBufferFile(out)) return;
-        std::string target = out;
-        const std::string note = files().Dos("shell", target);
-        if (!note.empty()) files().echo(note);
-    };
-
     table["kascript"] = [&engine](EngineContext::Call&) { KaScript(engine); };
-
-    table["kapoke"] = [&engine, writeBufferFile](EngineContext::Call& call) {
-        std::string name = call.arg(1);
-        if (call.count() < 1)
-            engine.reportError("kapoke needs the name of a buffer file");
-        else
-            writeBufferFile(name);
-    };
-
-    table["kapeek"] = [&engine, files, buffers](EngineContext::Call& call) {
-        std::string name = call.arg(1);
-        FileStackGuard opened(files().stack());
-        if (call.count() < 1 || !files().OpenFile(name, FileHandle::OpenMode::read)) {
-            engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
-            return;
-        }
-        buffers().readbuffer(call.count() >= 2 ? call.arg(2) : std::string());
-    };
 }
 
 } // namespace kestrel

@@ -1,6 +1,7 @@
 #pragma once
-// Decompiling (buffer set or image back to script text) and the directives
-// that move buffers between memory, buffer files and images.
+// Decompiling (buffer set or image back to script text) and its directives:
+// `decode` (a buffer file to a script), `rawdecode` (an image from an offset
+// to a script) and `kascript`.
 #include <cstdint>
 #include <string>
 

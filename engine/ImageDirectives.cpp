@@ -1,6 +1,8 @@
 #include "engine/ImageDirectives.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "buffers/BurnPlan.h"
 #include "buffers/FileBuffer.h"
@@ -41,6 +43,61 @@ void burnInto(EngineContext& engine, Shared& shared, const std::string& image) {
 
 void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
     Shared& shared = engine.shared();
+    auto fileService = [&shared]() -> FileHandle& { return *shared.gFiles; };
+    auto bufferSet = [&shared]() -> FileBuffer& { return *shared.gBuffers; };
+
+    // Writes the whole buffer set into a new buffer file; false when nothing
+    // was written. A set the format cannot hold leaves no partial file.
+    auto writeBufferFile = [&engine, &shared, fileService, bufferSet](std::string name) {
+        FileStackGuard opened(fileService().stack());
+        if (!fileService().OpenFile(name, FileHandle::OpenMode::write, true)) {
+            engine.reportError("'" + name + "' exists or cannot be written; not replaced (answer Yes or use --yes)");
+            return false;
+        }
+        try {
+            bufferSet().writebuffer();
+        } catch (const KestrelError&) {
+            opened.closeAll();
+            std::error_code ignored;
+            std::filesystem::remove(shared.platform.nativePath(name), ignored);
+            throw;
+        }
+        return true;
+    };
+
+    table["encode"] = [&engine, fileService, writeBufferFile](EngineContext::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1 || !fileService().OpenFile(name, FileHandle::OpenMode::input)) {
+            engine.reportError("cannot open script '" + call.arg(1) + "'");
+            return;
+        }
+        fileService().setFilename(NamePart::fullpath, name);
+        engine.runOpenFiles();
+        fileService().setFilename(NamePart::extension, "buf");
+        std::string out = fileService().filename(NamePart::fullpath);
+        if (!writeBufferFile(out)) return;
+        std::string target = out;
+        const std::string note = fileService().Dos("shell", target);
+        if (!note.empty()) fileService().echo(note);
+    };
+
+    table["kapoke"] = [&engine, writeBufferFile](EngineContext::Call& call) {
+        std::string name = call.arg(1);
+        if (call.count() < 1)
+            engine.reportError("kapoke needs the name of a buffer file");
+        else
+            writeBufferFile(name);
+    };
+
+    table["kapeek"] = [&engine, fileService, bufferSet](EngineContext::Call& call) {
+        std::string name = call.arg(1);
+        FileStackGuard opened(fileService().stack());
+        if (call.count() < 1 || !fileService().OpenFile(name, FileHandle::OpenMode::read)) {
+            engine.reportError("cannot open buffer file '" + call.arg(1) + "'");
+            return;
+        }
+        bufferSet().readbuffer(call.count() >= 2 ? call.arg(2) : std::string());
+    };
 
     // The bytes go into the line's working copy of the image (LineImages),
     // which replaces the image when the line ends. A failed burn is an

@@ -1,5 +1,7 @@
 #pragma once
-// The directive that burns the buffer set into an image (`kapop`).
+// The directives that move the whole buffer set between memory, buffer files
+// and images: `encode` (compile a script into a buffer file), `kapoke` (write
+// a buffer file), `kapeek` (load one) and `kapop` (burn into an image).
 #include <string>
 
 #include "engine/EngineContext.h"

@@ -7,6 +7,7 @@
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
+#include "text/ParmType.h"
 #include "text/TextKit.h"
 
 namespace kestrel {
@@ -28,7 +29,8 @@ uint8_t pairByte(const std::string& digits, size_t pos) {
     return static_cast<uint8_t>(value);
 }
 
-bool isPointerKind(int size) { return size == -3 || size == -8 || size == -9; }
+// Internal codes are negated type codes.
+bool isPointerKind(int size) { return size <= 0 && ParmType::isPointer(-static_cast<double>(size)); }
 
 // Decimal text of any number: whole numbers without a fraction.
 std::string numberText(double value) {
@@ -81,12 +83,6 @@ bool readHex(std::string_view digits, size_t limit, uint64_t& value) {
     return digits.empty() || textkit::hexValue(digits, value);
 }
 
-constexpr std::array<const char*, 14> kLabels = {
-    "byte    = ",   "word    = ",   "dword   = ",   "Pointer = ",   "END OF SCRIPT MARK",
-    "- Enum    = ", "- Mask    = ", "Command   = ", "Str Point = ", "Move Point= ",
-    "String    = ", "User Byte = ", "User Word = ", "User DWord= ",
-};
-
 }  // namespace
 
 std::string SmartNum::kaCodevals(std::string source, std::string& mask) {
@@ -132,7 +128,7 @@ std::string SmartNum::codeFields(std::string& mask) {
         if (!dollarType) {
             const TypeCode parsed = typeCode(type);
             code = parsed.code;
-            pointerSlot = code == 3 || code >= 8;
+            pointerSlot = ParmType::isPointer(code);
             fieldCode = parsed.field;
         }
 
@@ -149,13 +145,13 @@ std::string SmartNum::codeFields(std::string& mask) {
         if (word.starts_with('$')) {
             // A user parameter: its entry becomes the type code plus 11 (`type`
             // names that slot and changes with it).
-            types_.setValues(i, numberText(numeric::strict(type) + 11));
+            types_.setValues(i, numberText(numeric::strict(type) + ParmType::kUserOffset));
             const std::string& entry = types_.values(i);
-            if (numeric::strict(entry) > 7) result += entry;
+            if (numeric::strict(entry) > static_cast<double>(ParmType::command)) result += entry;
             else numberpush(result, word, -fieldCode);
             continue;
         }
-        if (code > 7 && !dollarType) result += type;
+        if (code > static_cast<double>(ParmType::command) && !dollarType) result += type;
         else if (dollarType) numberpush(result, numeric::decimal(CPtr(word, *autobank_)), -fieldCode);
         else numberpush(result, word, -fieldCode);
     }
@@ -270,22 +266,14 @@ int32_t SmartNum::CPtr(const std::string& base, const Autobank& autobank) {
 }
 
 std::string SmartNum::STransLabel(int size) {
-    if (size > 0 || size < -13) return {};
-    return kLabels[static_cast<size_t>(-size)];
+    if (size > 0 || size < -ParmType::userDword) return {};
+    return std::string(ParmType::of(-size).label);
 }
 
 int SmartNum::STransLength(int size, int mode) {
-    int64_t bytes;
-    switch (size) {
-        case 0:
-        case -7: bytes = 1; break;
-        case -1: bytes = 2; break;
-        case -2:
-        case -3:
-        case -8:
-        case -9: bytes = 4; break;
-        default: bytes = -static_cast<int64_t>(size); break;
-    }
+    // Past the table a code's width is the code itself, so the negated internal code.
+    int64_t bytes = -static_cast<int64_t>(size);
+    if (size <= 0 && size >= -ParmType::userDword) bytes = ParmType::of(-size).width;
     if (mode == 1) bytes *= 2;
     return numeric::toInt16(static_cast<double>(bytes));
 }
