@@ -89,7 +89,7 @@ BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
         else if (label.address < 0)
             plan.problems.push_back({BurnPlan::ProblemKind::NegativeAddress, label.name,
                                      "label " + label.name + ": negative address -0x" +
-                                         numeric::hexText(-label.address) + " lies before the image"});
+                                         numeric::hexText(static_cast<double>(-label.address)) + " lies before the image"});
     }
 
     for (int32_t n = 1; n <= pointers_.count(); ++n)
