@@ -2,15 +2,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <system_error>
 
 #include "bufferwriter/AddressText.h"
+#include "bufferwriter/BpsPatch.h"
+#include "bufferwriter/ImageWrites.h"
+#include "bufferwriter/IpsPatch.h"
 #include "bufferwriter/ScopedFile.h"
 #include "buffers/FileBuffer.h"
+#include "buffers/SymbolTable.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
+#include "services/OutputFile.h"
 #include "text/TextKit.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
@@ -543,43 +549,57 @@ BurnReview BufList::review(bool ask) {
 }
 
 bool BufList::burn() {
+    return carryOut("Burn", "nothing burned",
+                    [this](const BurnPlan& plan) { return burnImage(destination_, plan); });
+}
+
+bool BufList::writePatch(const std::string& patchFile) {
+    return carryOut("Patch", "no patch written",
+                    [&](const BurnPlan& plan) { return patchImage(destination_, patchFile, plan); });
+}
+
+bool BufList::carryOut(const std::string& title, const std::string& nothing,
+                       const std::function<bool(const BurnPlan&)>& act) {
     if (busy_) {
-        files_->echo("Busy: the burn waits until the load has finished");
+        files_->echo("Busy: the " + textkit::lower(title) + " waits until the load has finished");
         return false;
     }
     busy_ = true;
-    bool burned = false;
+    bool done = false;
     try {
         if (destination_.empty()) chooseDestination();
         if (destination_.empty()) {
-            files_->echo("Burn: no destination image; nothing burned");
+            files_->echo(title + ": no destination image; " + nothing);
         } else {
             const BurnReview checked = review(true);
             if (!checked.complete) {
-                files_->echo("Burn cancelled (" + checked.missing + "); nothing burned");
+                files_->echo(title + " cancelled (" + checked.missing + "); " + nothing);
             } else if (checked.refused()) {
-                tell("Nothing burned:\n" + checked.plan.describeProblems());
+                tell(textkit::upper(nothing.substr(0, 1)) + nothing.substr(1) + ":\n" +
+                     checked.plan.describeProblems());
             } else {
                 std::string question;
                 for (const std::string& warning : checked.warnings) {
                     files_->echo(" - " + warning);
                     question += warning + "\n";
                 }
-                if (!checked.warnings.empty() && !platform_.askYesNo(question + "Burn anyway?", "Burn"))
-                    files_->echo("Burn refused; nothing burned");
-                else
-                    burned = burnImage(destination_, checked.plan);
+                if (!checked.warnings.empty() && !platform_.askYesNo(question + title + " anyway?", title)) {
+                    files_->echo(title + " refused; " + nothing);
+                } else {
+                    done = act(checked.plan);
+                    if (done) lastPlan_ = checked.plan;
+                }
             }
         }
     } catch (const KestrelError& error) {
-        files_->echo(std::string("Burn failed; nothing burned: ") + error.what());
+        files_->echo(title + " failed; " + nothing + ": " + error.what());
     }
     for (Entry& entry : offsetts_) entry.suffix = addressSuffix(entry.name);
     busy_ = false;
     view_ = View::Log;
     notify();
     if (!queue_.empty()) peekfiles();
-    return burned;
+    return done;
 }
 
 // The image is burned in a working copy that replaces it only when every
@@ -605,6 +625,59 @@ bool BufList::burnImage(const std::string& image, const BurnPlan& plan) {
     }
     setDestination(resolved);
     files_->echo("Burned into " + resolved);
+    return true;
+}
+
+// The patch is the difference between the image and the image the plan would
+// make of it. The image is read once; the burned image is never made.
+bool BufList::patchImage(const std::string& image, const std::string& patchFile, const BurnPlan& plan) {
+    const std::string resolved = platform_.resolveExisting(image);
+    if (resolved.empty()) {
+        tell("Patch: the image '" + image + "' does not exist; no patch written");
+        return false;
+    }
+    const std::string extension = textkit::lower(fs::path(patchFile).extension().string());
+    try {
+        if (extension != ".ips" && extension != ".bps")
+            throw FormatError("'" + patchFile + "': a patch file ends in .ips or .bps");
+        std::ifstream in(platform_.nativePath(resolved), std::ios::binary | std::ios::ate);
+        const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+        std::string source(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+        if (size < 0 || !in.seekg(0) || !in.read(source.data(), static_cast<std::streamsize>(source.size())))
+            throw FileError("cannot read the image '" + resolved + "'");
+        in.close();
+        const ImageWrites writes = ImageWrites::ofBurn(*set_, plan);
+        const std::string patch =
+            extension == ".ips" ? IpsPatch::build(source, writes) : BpsPatch::build(source, writes);
+        source = std::string();
+        if (!OutputFile::mayReplace(platform_, patchFile)) {
+            tell("Patch: '" + patchFile + "' exists; not replaced (answer Yes or use --yes)");
+            return false;
+        }
+        OutputFile::write(platform_, patchFile, patch);
+    } catch (const KestrelError& error) {
+        tell(std::string("Patch: no patch written: ") + error.what());
+        return false;
+    }
+    setDestination(resolved);
+    files_->echo("Patch of " + resolved + " written to " + patchFile + "; the image is unchanged");
+    return true;
+}
+
+bool BufList::writeSymbols(const std::string& symbolFile, const BurnPlan& plan) {
+    SymbolTable symbols;
+    symbols.add(plan, autobank());
+    try {
+        if (!OutputFile::mayReplace(platform_, symbolFile)) {
+            tell("Symbols: '" + symbolFile + "' exists; not replaced (answer Yes or use --yes)");
+            return false;
+        }
+        OutputFile::write(platform_, symbolFile, symbols.text());
+    } catch (const KestrelError& error) {
+        tell(std::string("Symbols: not written: ") + error.what());
+        return false;
+    }
+    files_->echo("Symbols of " + std::to_string(symbols.size()) + " labels written to " + symbolFile);
     return true;
 }
 

@@ -123,6 +123,16 @@ public:
     // then burns the whole set into the destination image, which is either
     // fully burned or left as it was. True when burned.
     bool burn();
+    // The same checks and questions as burn(), then writes the difference
+    // the burn would make as a patch (`.ips` or `.bps`, by the extension of
+    // `patchFile`) and leaves the image as it is. True when written.
+    bool writePatch(const std::string& patchFile);
+    // The plan of the last burn or patch that was carried out; nullptr before.
+    const BurnPlan* lastPlan() const { return lastPlan_ ? &*lastPlan_ : nullptr; }
+    // Writes the labels of `plan` with their final addresses as a symbol
+    // file (SymbolTable), under the autobank setting. False, logged and
+    // shown, when it cannot be written.
+    bool writeSymbols(const std::string& symbolFile, const BurnPlan& plan);
 
     // The image map for `count` cells: placed labels and the search's room
     // over the destination's filler and data.
@@ -165,6 +175,12 @@ private:
     std::optional<int64_t> askAddress(const std::string& prompt, const std::string& title);
     // Writes the planned set into the image (the only place that writes it).
     bool burnImage(const std::string& image, const BurnPlan& plan);
+    // What burn() and writePatch() share: the destination, the plan and its
+    // questions, then `act` on the plan. `title` names the operation in the
+    // log ("Burn"), `nothing` what a refusal leaves ("nothing burned").
+    bool carryOut(const std::string& title, const std::string& nothing,
+                  const std::function<bool(const BurnPlan&)>& act);
+    bool patchImage(const std::string& image, const std::string& patchFile, const BurnPlan& plan);
 
     Platform& platform_;
     std::unique_ptr<FileHandle> files_;
@@ -182,6 +198,7 @@ private:
     std::string destination_;
     std::string log_;
     ImageMap map_;
+    std::optional<BurnPlan> lastPlan_;
 };
 
 } // namespace kestrel

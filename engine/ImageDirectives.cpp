@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
+#include "text/Autobank.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -23,7 +24,7 @@ void closeDownTo(FileHandle& files, int depth) {
 // Writes the planned burn into the image open on top of the file stack.
 // Everything is planned and checked before the first byte is written, so a
 // refused burn leaves the working copy as it was.
-void burnInto(Shared& shared, const std::string& image) {
+void burnInto(Control& engine, Shared& shared, const std::string& image) {
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     const BurnPlan plan = buffers.planBurn();
@@ -38,6 +39,7 @@ void burnInto(Shared& shared, const std::string& image) {
     }
     buffers.applyBurn(plan);
     files.syncData();
+    engine.lineImages().burned(plan, autobank());
 }
 
 } // namespace
@@ -73,7 +75,7 @@ void ImageDirectives::install(Control& engine, std::unordered_map<std::string, C
             return;
         }
         try {
-            burnInto(shared, image);
+            burnInto(engine, shared, image);
         } catch (const CriticalError& error) {
             images.markFailed();
             // The box first, as when the burn itself ended the program.

@@ -25,6 +25,10 @@ std::string LineImages::workingCopyOf(const std::string& image) const {
     return "";
 }
 
+void LineImages::burned(const BurnPlan& plan, bool autobank) {
+    if (symbols_) lineSymbols_.add(plan, autobank);
+}
+
 LineImages::Outcome LineImages::finish() {
     Outcome outcome;
     for (auto& copy : copies_) {
@@ -39,12 +43,15 @@ LineImages::Outcome LineImages::finish() {
             outcome.problems.push_back(error.what());
         }
     }
+    if (symbols_ && !failed_ && outcome.problems.empty()) symbols_->merge(lineSymbols_);
+    lineSymbols_.clear();
     copies_.clear();
     failed_ = false;
     return outcome;
 }
 
 void LineImages::abandon() {
+    lineSymbols_.clear();
     copies_.clear();
     failed_ = false;
 }

@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "buffers/SymbolTable.h"
+
 namespace kestrel {
 
+class BurnPlan;
 class ImageWorkingCopy;
 class Platform;
 
@@ -25,6 +28,13 @@ public:
     // The working copy's path when `image` is being burned in this line,
     // else "": reads of the image within the line see the burned bytes.
     std::string workingCopyOf(const std::string& image) const;
+
+    // Labels of the line's burns go into `symbols` when the line's images
+    // are replaced; nullptr (the default) collects nothing.
+    void collectSymbols(SymbolTable* symbols) { symbols_ = symbols; }
+    // A burn of the line was carried out by `plan`, under the autobank
+    // setting `autobank`.
+    void burned(const BurnPlan& plan, bool autobank);
 
     // A burn of the line failed: the line ends without changing any image.
     void markFailed() { failed_ = true; }
@@ -45,6 +55,8 @@ private:
     Platform& platform_;
     std::vector<std::unique_ptr<ImageWorkingCopy>> copies_;
     bool failed_ = false;
+    SymbolTable* symbols_ = nullptr;
+    SymbolTable lineSymbols_;  // the line's burns, until its images are replaced
 };
 
 } // namespace kestrel

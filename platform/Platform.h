@@ -82,6 +82,11 @@ public:
     // Puts `source` in place of `target` in one step, once the bytes of
     // `source` are on the disk. FileError when it cannot.
     virtual void replaceFile(const std::string& source, const std::string& target) = 0;
+    // Creates `path` holding `bytes` (permissions as for any new file of the
+    // user). The name must be new, as for copyToNewFile: when anything has
+    // that name, nothing is touched and the result is false. FileError for
+    // any other failure, with no partial file left behind.
+    virtual bool writeNewFile(const std::string& path, std::string_view bytes) = 0;
 
     // --- shell ---------------------------------------------------------
     // Open a document with its associated program (argument vector, never a

@@ -1,5 +1,6 @@
 // kestrel: the compiler, decompiler and console. This file only wires the
 // platform layer, the console and the engine together.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -12,12 +13,17 @@
 #include <memory>
 #include <system_error>
 
+#include "buffers/SymbolTable.h"
 #include "console/Instant.h"
 #include "engine/Control.h"
+#include "engine/LineImages.h"
 #include "engine/Registration.h"
 #include "platform/InstanceChannel.h"
+#include "engine/RoundTrip.h"
 #include "engine/Shared.h"
+#include "engine/TableExchange.h"
 #include "services/FileHandle.h"
+#include "services/OutputFile.h"
 #include "text/KestrelError.h"
 
 #if defined(_WIN32)
@@ -52,6 +58,15 @@ void printHelp() {
         "              (otherwise the code line is handed to that console)\n"
         "  --file NAME append NAME, quoted, to the code line (the form file-manager verbs use)\n"
         "  --unregister CODESET  remove the file types that #register wrote for CODESET\n"
+        "  --sym OUT   at the end, write the labels of every #kapop of the run with their\n"
+        "              final addresses to OUT, one 'AAAAAAAA NAME' line each, sorted by\n"
+        "              address (with autobank the bank base 08000000 is added); such a\n"
+        "              run does not hand its line to a running console\n"
+        "  --table-export CODESET OUT.tbl  write the codeset's character table as a table\n"
+        "              file (XX=text lines; $XX=code name, /XX=end character, @marker=text)\n"
+        "  --table-import IN.tbl OUT.ksh   write the header lines that load a table file\n"
+        "  --verify CODESET SCRIPT.ksc     compile, decompile and compile again; prints the\n"
+        "              first label whose bytes differ, or \"round trip holds\"\n"
         "  --help      show this help and exit\n"
         "  --version   show the version and exit\n"
         "\n"
@@ -93,6 +108,30 @@ std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr
     return 2;
 }
 
+// The --sym file at the end of a run (not after a critical error).
+bool writeSymbols(kestrel::Platform& platform, kestrel::Shared& shared, const kestrel::SymbolTable& symbols,
+                  const std::string& file) {
+    try {
+        if (!kestrel::OutputFile::mayReplace(platform, file)) {
+            shared.gFiles->diagnostic("kestrel: '" + file + "' exists; symbols not written (answer Yes or use --yes)");
+            return false;
+        }
+        kestrel::OutputFile::write(platform, file, symbols.text());
+    } catch (const kestrel::KestrelError& error) {
+        shared.gFiles->diagnostic(std::string("kestrel: symbols not written: ") + error.what());
+        return false;
+    }
+    shared.gFiles->echo("Symbols of " + std::to_string(symbols.size()) + " labels written to " + file);
+    return true;
+}
+
+// --table-export, --table-import and --verify; false when the tool failed.
+bool runTool(kestrel::Shared& shared, const std::string& tool, const std::string& first, const std::string& second) {
+    if (tool == "--table-export") return kestrel::TableExchange(shared).exportTable(first, second);
+    if (tool == "--table-import") return kestrel::TableExchange(shared).importTable(first, second);
+    return kestrel::RoundTrip(shared).verify(first, second);
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "kestrel: %s\nTry 'kestrel --help'.\n", message.c_str());
     return 2;
@@ -107,6 +146,11 @@ int main(int argc, char** argv) {
     std::string fileArgument;
     bool fromFileVerb = false;
     std::string unregister;
+    std::string symbolFile;
+    // --table-export, --table-import or --verify and their two values.
+    std::string tool;
+    std::string toolFirst;
+    std::string toolSecond;
     std::string codeLine;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -119,16 +163,27 @@ int main(int argc, char** argv) {
             assumeYes = true;
         } else if (options && arg == "--new-instance") {
             newInstance = true;
-        } else if (options && (arg == "--file" || arg == "--unregister")) {
+        } else if (options && (arg == "--file" || arg == "--unregister" || arg == "--sym")) {
             if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
             const std::string value = argv[++i];
             if (arg == "--unregister") {
                 unregister = value;
                 continue;
             }
+            if (arg == "--sym") {
+                if (value.empty()) return usageError("--sym needs a file name");
+                symbolFile = value;
+                continue;
+            }
             if (value.find('"') != std::string::npos) return usageError("a file name with '\"' cannot be quoted in a code line");
             fileArgument = value;
             fromFileVerb = true;
+        } else if (options && (arg == "--table-export" || arg == "--table-import" || arg == "--verify")) {
+            if (i + 2 >= argc) return usageError("option '" + arg + "' needs two values");
+            if (!tool.empty()) return usageError("'" + arg + "' cannot be combined with '" + tool + "'");
+            tool = arg;
+            toolFirst = argv[++i];
+            toolSecond = argv[++i];
         } else if (options && (arg == "--help" || arg == "-h")) {
             printHelp();
             return 0;
@@ -143,6 +198,10 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (!tool.empty() && (!codeLine.empty() || fromFileVerb || !unregister.empty() || !symbolFile.empty()))
+        return usageError("'" + tool + "' takes no code line and no other task");
+    // The tools run once and wait for nobody.
+    if (!tool.empty()) batch = true;
     if (fromFileVerb) codeLine += (codeLine.empty() ? "\"" : " \"") + fileArgument + "\"";
 
     NativePlatform platform;
@@ -151,12 +210,15 @@ int main(int argc, char** argv) {
     // One console per user: a start at a terminal listens unless one already
     // runs, and then hands its code line over. Starts without a terminal do
     // neither, except the file manager's verbs (--file), which hand over.
+    // A run with --sym keeps its line: the symbols are those of its own burns.
     std::unique_ptr<kestrel::InstanceChannel> channel;
-    if (!batch && !newInstance && unregister.empty() && (platform.interactive() || fromFileVerb)) {
+    if (!batch && !newInstance && unregister.empty() && symbolFile.empty() && (platform.interactive() || fromFileVerb)) {
         if (auto status = forwardToRunning(platform, channel, platform.interactive(), codeLine)) return *status;
         platform.setInstanceChannel(channel.get());
     }
     kestrel::Instant console(platform);
+    // Labels of the run's burns, gathered as each line's images are replaced.
+    kestrel::SymbolTable symbols;
     // Outlives the run so that a run ended by `exit` still gets its summary.
     std::unique_ptr<kestrel::Shared> shared;
     int status = 0;
@@ -167,6 +229,14 @@ int main(int argc, char** argv) {
             shared->gFiles->echo(removed ? "UNREGISTERED " + unregister : "nothing is registered for " + unregister);
             platform.flushConsole();
             return removed ? 0 : 1;
+        }
+        if (!symbolFile.empty()) shared->gEngine->lineImages().collectSymbols(&symbols);
+        if (!tool.empty()) {
+            const bool done = runTool(*shared, tool, toolFirst, toolSecond);
+            if (const std::string summary = shared->gEngine->summary(); !summary.empty())
+                shared->gFiles->diagnostic("kestrel: " + summary);
+            platform.flushConsole();
+            return done && shared->gEngine->errorCount() == 0 ? 0 : 1;
         }
         console.banner();
         if (!codeLine.empty()) shared->gEngine->pending(codeLine);
@@ -189,6 +259,8 @@ int main(int argc, char** argv) {
         platform.writeDiagnostic(std::string("kestrel: ") + error.what());
         return 2;
     }
+    if (shared && status != 2 && !symbolFile.empty() && !writeSymbols(platform, *shared, symbols, symbolFile))
+        status = std::max(status, 1);
     // After a critical error the log is closed and the box said it all.
     const std::string summary = shared && status != 2 ? shared->gEngine->summary() : std::string();
     if (!summary.empty()) shared->gFiles->diagnostic("kestrel: " + summary);

@@ -65,12 +65,19 @@ void printHelp() {
         "  --list             print both lists as the window shows them\n"
         "  --dry-run          print the burn plan and change nothing\n"
         "  --burn             burn into the image\n"
-        "  --yes              answer Yes to Yes/No questions (overlapping labels)\n"
+        "  --patch OUT        write what the burn would change as a patch (OUT.ips or OUT.bps)\n"
+        "                     and leave the image as it is\n"
+        "  --sym OUT          with --burn, --patch or --dry-run: write every label's final\n"
+        "                     address to OUT, one 'AAAAAAAA NAME' line each, sorted by address\n"
+        "                     (with autobank the bank base 08000000 is added)\n"
+        "  --yes              answer Yes to Yes/No questions (overlapping labels, replacing\n"
+        "                     an existing patch or symbol file)\n"
         "  --help, --version\n"
         "\n"
         "ADDR is decimal, &h or 0x hexadecimal. Labels are named file.label (the file's\n"
         "base name in lower case). Order: load, push, place/find, check the plan, burn.\n"
         "Example: plover --batch --image game.bin --place 0x800000 --burn intro.buf\n"
+        "         plover --batch --image game.bin --place 0x800000 --patch intro.ips --sym intro.sym intro.buf\n"
         "Exit status: 0 done, 1 an error was reported (nothing burned), 2 usage or critical error.\n");
 }
 
@@ -98,6 +105,8 @@ struct Options {
     bool list = false;
     bool dryRun = false;
     bool burn = false;
+    std::string patch;
+    std::string sym;
     std::vector<std::string> files;
 };
 
@@ -197,16 +206,38 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
     if (o.list) printList(list);
     if (errors > 0) return 1;
 
-    if (o.dryRun || (o.burn && o.image.empty())) {
-        if (o.image.empty()) {
-            std::fprintf(stderr, "plover: --%s needs --image\n", o.dryRun ? "dry-run" : "burn");
-            return 2;
-        }
+    if ((o.dryRun || o.burn || !o.patch.empty()) && o.image.empty()) {
+        std::fprintf(stderr, "plover: --%s needs --image\n", o.dryRun ? "dry-run" : o.burn ? "burn" : "patch");
+        return 2;
     }
+    // The symbols of a plan that was carried out (or, for a dry run, could be).
+    auto writeSymbols = [&](const kestrel::BurnPlan& plan) {
+        if (o.sym.empty()) return true;
+        if (!list.writeSymbols(o.sym, plan)) {
+            std::fprintf(stderr, "plover: symbols not written to %s; see the log %s\n", o.sym.c_str(),
+                         list.fileService().logPath().c_str());
+            return false;
+        }
+        std::printf("symbols written to %s\n", o.sym.c_str());
+        return true;
+    };
     if (o.dryRun) {
         const kestrel::BurnReview review = list.review(false);
         for (const auto& line : review.lines()) std::printf("%s\n", line.c_str());
-        return review.refused() || !review.warnings.empty() ? 1 : 0;
+        if (review.refused()) {
+            if (!o.sym.empty()) std::fprintf(stderr, "plover: the plan is refused; no symbols written\n");
+            return 1;
+        }
+        if (!writeSymbols(review.plan)) return 1;
+        return review.warnings.empty() ? 0 : 1;
+    }
+    if (!o.patch.empty()) {
+        if (!list.writePatch(o.patch)) {
+            std::fprintf(stderr, "plover: no patch written; see the log %s\n", list.fileService().logPath().c_str());
+            return 1;
+        }
+        std::printf("patch written to %s\n", o.patch.c_str());
+        return writeSymbols(*list.lastPlan()) ? 0 : 1;
     }
     if (o.burn) {
         if (!list.burn()) {
@@ -215,6 +246,7 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
             return 1;
         }
         std::printf("burned into %s\n", list.destination().c_str());
+        return writeSymbols(*list.lastPlan()) ? 0 : 1;
     }
     return 0;
 }
@@ -326,7 +358,12 @@ int main(int argc, char** argv) {
         } else if (takeValue(argc, argv, i, arg, "--image", o.image, error) ||
                    takeValue(argc, argv, i, arg, "--look", o.look, error) ||
                    takeValue(argc, argv, i, arg, "--start", o.start, error) ||
-                   takeValue(argc, argv, i, arg, "--place", o.place, error)) {
+                   takeValue(argc, argv, i, arg, "--place", o.place, error) ||
+                   takeValue(argc, argv, i, arg, "--sym", o.sym, error)) {
+        } else if (takeValue(argc, argv, i, arg, "--patch", o.patch, error)) {
+            const std::string extension = kestrel::textkit::lower(std::filesystem::path(o.patch).extension().string());
+            if (error.empty() && extension != ".ips" && extension != ".bps")
+                error = "--patch writes .ips or .bps files, not '" + o.patch + "'";
         } else if (takeValue(argc, argv, i, arg, "--pattern", value, error)) {
             o.pattern = kestrel::textkit::lower(value);
             if (error.empty() && o.pattern != "00" && o.pattern != "ff") error = "--pattern takes 00 or ff";
@@ -358,8 +395,11 @@ int main(int argc, char** argv) {
         return usageError(bad.what());
     }
     if (o.reserve && !o.find) return usageError("--reserve works with --find");
+    if (!o.patch.empty() && (o.burn || o.dryRun)) return usageError("--patch cannot be combined with --burn or --dry-run");
+    if (!o.sym.empty() && !o.burn && !o.dryRun && o.patch.empty())
+        return usageError("--sym works with --burn, --patch or --dry-run");
     if (!o.batch && (o.find || o.burn || o.dryRun || o.list || !o.look.empty() || !o.place.empty() ||
-                     !o.pushes.empty() || !o.image.empty()))
+                     !o.pushes.empty() || !o.image.empty() || !o.patch.empty() || !o.sym.empty()))
         return usageError("these options need --batch");
     if (o.batch && o.files.empty() && o.look.empty()) return usageError("--batch needs buffer files");
     if (o.execute && (o.batch || o.newInstance || !o.files.empty()))

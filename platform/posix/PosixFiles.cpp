@@ -139,6 +139,20 @@ bool PosixPlatform::copyToNewFile(const std::string& original, const std::string
     return true;
 }
 
+bool PosixPlatform::writeNewFile(const std::string& path, std::string_view bytes) {
+    Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (out.fd < 0) {
+        if (errno == EEXIST) return false;
+        throw FileError(reason("cannot create", path));
+    }
+    if (!writeAll(out.fd, bytes.data(), bytes.size()) || ::close(out.release()) != 0) {
+        const std::string text = reason("cannot write", path);
+        ::unlink(path.c_str());
+        throw FileError(text);
+    }
+    return true;
+}
+
 void PosixPlatform::replaceFile(const std::string& source, const std::string& target) {
     {
         Descriptor file(::open(source.c_str(), O_RDONLY | O_CLOEXEC));

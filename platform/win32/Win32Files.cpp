@@ -1,4 +1,5 @@
 // Win32Platform: locking, copying and replacing files for burns.
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,31 @@ bool Win32Platform::copyToNewFile(const std::string& original, const std::string
     DeleteFileA(to.c_str());
     SetLastError(error);
     throw FileError(reason("cannot copy", original));
+}
+
+bool Win32Platform::writeNewFile(const std::string& path, std::string_view bytes) {
+    const std::string native = nativePath(path);
+    HANDLE file = CreateFileA(native.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;
+        throw FileError(reason("cannot create", path));
+    }
+    // WriteFile takes at most 4 GiB less one byte per call.
+    bool written = true;
+    for (std::size_t at = 0; written && at < bytes.size();) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1u << 30));
+        DWORD put = 0;
+        written = WriteFile(file, bytes.data() + at, chunk, &put, nullptr) != 0 && put == chunk;
+        at += put;
+    }
+    if (!CloseHandle(file)) written = false;
+    if (!written) {
+        const std::string text = reason("cannot write", path);
+        DeleteFileA(native.c_str());
+        throw FileError(text);
+    }
+    return true;
 }
 
 void Win32Platform::replaceFile(const std::string& source, const std::string& target) {

@@ -56,6 +56,7 @@ public:
     std::unique_ptr<FileLock> lockFile(const std::string& path) override;
     bool copyToNewFile(const std::string& original, const std::string& copy) override;
     void replaceFile(const std::string& source, const std::string& target) override;
+    bool writeNewFile(const std::string& path, std::string_view bytes) override;
 
     bool interactive() const override { return !batch_; }
     // The console is a character device (a console window), not a file or pipe.

@@ -84,5 +84,17 @@ TEST_F(PosixFiles, ReplaceSwapsTheFileInOneStep) {
     EXPECT_EQ(slurp("image.bin"), "NEXT");
 }
 
+TEST_F(PosixFiles, NewFilesAreWrittenOnlyUnderNewNames) {
+    EXPECT_TRUE(platform_.writeNewFile(at("new.txt"), std::string("a\0b", 3)));
+    EXPECT_EQ(slurp("new.txt"), std::string("a\0b", 3));
+    EXPECT_FALSE(platform_.writeNewFile(at("new.txt"), "other"));
+    EXPECT_EQ(slurp("new.txt"), std::string("a\0b", 3));
+    // A link at the name is not followed, even to a file that does not exist.
+    fs::create_symlink(at("target.txt"), at("link.txt"));
+    EXPECT_FALSE(platform_.writeNewFile(at("link.txt"), "x"));
+    EXPECT_FALSE(fs::exists(at("target.txt")));
+    EXPECT_THROW(platform_.writeNewFile(at("no/such/folder.txt"), "x"), FileError);
+}
+
 } // namespace
 } // namespace kestrel

@@ -1,6 +1,7 @@
 #pragma once
 // A scripted platform for tests: dialogs answer from queues, boxes are
 // recorded, and the critical box throws ProgramExit like the real one.
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -131,6 +132,19 @@ public:
             throw FileError("cannot copy '" + original + "'");
         }
         ++copies;
+        return true;
+    }
+    bool writeNewFile(const std::string& path, std::string_view bytes) override {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(path, ec))) return false;
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        if (!out) throw FileError("cannot create '" + path + "'");
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        if (std::fclose(out) != 0 || !written) {
+            fs::remove(path, ec);
+            throw FileError("cannot write '" + path + "'");
+        }
         return true;
     }
     void replaceFile(const std::string& source, const std::string& target) override {
