@@ -21,10 +21,12 @@ FileBuffer::HeaderRule titleRule(const std::string& title) {
 
 } // namespace
 
-FileBuffer::FileBuffer(FileHandle& files, std::string title) : FileBuffer(files, title, titleRule(title)) {}
+FileBuffer::FileBuffer(FileHandle& files, const Autobank& autobank, std::string title)
+    : FileBuffer(files, autobank, title, titleRule(title)) {}
 
-FileBuffer::FileBuffer(FileHandle& files, std::string title, HeaderRule acceptsHeader)
+FileBuffer::FileBuffer(FileHandle& files, const Autobank& autobank, std::string title, HeaderRule acceptsHeader)
     : files_(files),
+      autobank_(autobank),
       title_(std::move(title)),
       acceptsHeader_(std::move(acceptsHeader)),
       resolver_(askingResolver(files.platform())),
@@ -238,7 +240,7 @@ void FileBuffer::add_Data(const std::string& data, const std::string& pointerLis
 }
 
 void FileBuffer::add_Value(const std::string& values, const std::string& types) {
-    SmartNum converter;
+    SmartNum converter(autobank_);
     std::string pointerList = types;
     const std::string data = converter.kaCodevals(values, pointerList);
     add_Data(data, pointerList);

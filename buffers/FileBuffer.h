@@ -23,6 +23,7 @@
 
 namespace kestrel {
 
+class Autobank;
 class FileHandle;
 class Platform;
 
@@ -49,8 +50,9 @@ public:
 
     // `title` is the program's title: written as the header of buffer files
     // and required of the files read, except that "Plover" reads any header.
-    explicit FileBuffer(FileHandle& files, std::string title = "Kestrel");
-    FileBuffer(FileHandle& files, std::string title, HeaderRule acceptsHeader);
+    // `autobank` is the program's switch, read whenever a pointer is converted.
+    FileBuffer(FileHandle& files, const Autobank& autobank, std::string title = "Kestrel");
+    FileBuffer(FileHandle& files, const Autobank& autobank, std::string title, HeaderRule acceptsHeader);
 
     // The resolver that asks the user with the platform's input box until
     // the answer is a non-zero address; nullopt when the box is cancelled.
@@ -184,6 +186,7 @@ private:
     const int32_t& pushEntry(const std::string& name, int32_t address);
 
     FileHandle& files_;
+    const Autobank& autobank_;
     std::string title_;
     HeaderRule acceptsHeader_;
     PointerResolver resolver_;

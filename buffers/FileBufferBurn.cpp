@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 #include <unordered_map>
 
 #include "buffers/FileBuffer.h"
@@ -17,9 +18,9 @@ namespace kestrel {
 
 namespace {
 
-std::string withoutMergePrefix(const std::string& name) {
+std::string_view withoutMergePrefix(std::string_view name) {
     const auto dot = name.find('.');
-    return dot == std::string::npos ? name : name.substr(dot + 1);
+    return dot == std::string_view::npos ? name : name.substr(dot + 1);
 }
 
 bool fitsInt32(int64_t value) {
@@ -32,56 +33,70 @@ BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
     BurnPlan plan;
     // Addresses the plan gives, over those pushed before: later phases read
     // pushed() after the labels were pushed, and this is what they would see.
-    std::unordered_map<std::string, int64_t, textkit::FoldedHash, textkit::FoldedEqual> given;
+    // Keyed by the label records' own names, which outlive the planning.
+    std::unordered_map<std::string_view, int64_t, textkit::FoldedHash, textkit::FoldedEqual> given;
     auto addressOf = [&](const std::string& name) -> int64_t {
         if (auto where = given.find(std::string_view(name)); where != given.end()) return where->second;
         return pushedAddress(name).value_or(0);
     };
+    std::size_t labelCount = 0;
+    for (const OffsetList& list : labels_) labelCount += list.items().size();
+    plan.labels.reserve(labelCount);
+    given.reserve(labelCount);
+    // Per planned label, the entry of `given` that holds its final address
+    // (nullptr: its pushed address, which the plan does not change).
+    std::vector<const int64_t*> finalAddress;
+    finalAddress.reserve(labelCount);
 
     // Floating labels follow the label before them; the running address
     // carries on from one buffer into the next.
     int64_t running = 0;
     for (int b = 0; b < kDataBuffers; ++b) {
-        const OffsetList& list = labels_[static_cast<std::size_t>(b)];
+        const std::vector<OffsetList::Item>& items = labels_[static_cast<std::size_t>(b)].items();
         const auto length = static_cast<int64_t>(slots_[static_cast<std::size_t>(b)].bytes.size());
         int32_t previous = 0;
-        int32_t number = 0;
-        for (const auto& label : list.items()) {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const fOffsett& label = *items[i];
             BurnPlan::Label placed;
-            placed.name = label->name;
+            placed.name = label.name;
             placed.buffer = b;
-            placed.number = ++number;
-            placed.offset = label->Offset;
+            placed.number = static_cast<int32_t>(i + 1);
+            placed.offset = label.Offset;
             // Get_Data's span: up to the next label in list order, clamped.
-            const int64_t from = std::clamp<int64_t>(label->Offset, 0, length);
+            const int64_t from = std::clamp<int64_t>(label.Offset, 0, length);
             int64_t to = length;
-            if (auto next = list.find(number + 1)) to = std::clamp<int64_t>(next->Offset, from, length);
+            if (i + 1 < items.size()) to = std::clamp<int64_t>(items[i + 1]->Offset, from, length);
             placed.size = static_cast<int32_t>(to - from);
 
-            if (const int64_t fixed = addressOf(label->name); fixed != 0) {
+            auto known = given.find(std::string_view(label.name));
+            const int64_t fixed = known != given.end() ? known->second : pushedAddress(label.name).value_or(0);
+            if (fixed != 0) {
                 running = fixed;
             } else {
-                const std::string rest = withoutMergePrefix(label->name);
+                const std::string_view rest = withoutMergePrefix(label.name);
                 if (SmartString::isvalue(rest, false)) {
                     const double value = numeric::read(rest);
                     // Anything this far out is reported below as out of range.
                     running = std::fabs(value) < 1e15 ? static_cast<int64_t>(std::nearbyint(value))
                                                       : std::numeric_limits<int64_t>::max() / 2;
                 } else
-                    running += static_cast<int64_t>(label->Offset) - previous;
+                    running += static_cast<int64_t>(label.Offset) - previous;
                 placed.pushes = true;
-                given[label->name] = running;
+                if (known != given.end()) known->second = running;
+                else known = given.emplace(std::string_view(label.name), running).first;
             }
+            finalAddress.push_back(known != given.end() ? &known->second : nullptr);
             placed.address = running;
             plan.labels.push_back(std::move(placed));
-            previous = label->Offset;
+            previous = label.Offset;
         }
         running += length - previous;
     }
     // A name given twice (labels of two buffers) ends with the later address,
     // and pushed() is where every label's bytes go.
-    for (BurnPlan::Label& label : plan.labels) {
-        label.address = addressOf(label.name);
+    for (std::size_t i = 0; i < plan.labels.size(); ++i) {
+        BurnPlan::Label& label = plan.labels[i];
+        if (finalAddress[i]) label.address = *finalAddress[i];
         if (!fitsInt32(label.address))
             plan.problems.push_back({BurnPlan::ProblemKind::AddressOverflow, label.name,
                                      "label " + label.name + ": address " + std::to_string(label.address) +
@@ -100,6 +115,7 @@ BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
 
 void FileBuffer::applyBurn(const BurnPlan& plan) {
     if (plan.hasHardProblems()) throw BurnError("nothing burned: " + plan.describeProblems());
+    pushed_.reserve(pushed_.size() + plan.labels.size());
 
     for (const BurnPlan::Label& label : plan.labels) {
         current_ = labels_[static_cast<std::size_t>(label.buffer)].at(label.number);

@@ -258,10 +258,10 @@ void FileBuffer::readbuffer(std::string mergestr) {
                                               std::to_string(size) + " bytes of buffer " + std::to_string(b)));
     }
     // A placeholder that no pointer patches would reach the image as it is.
+    // The pointer places are gathered only when the data holds a placeholder.
     {
         std::unordered_set<int32_t> places;
-        places.reserve(pointers.size());
-        for (const FileRecord& read : pointers) places.insert(read.record->Offset);
+        bool gathered = false;
         std::array<std::size_t, kDataBuffers> seen{};
         for (const FileData& record : data) {
             if (record.slot >= kDataBuffers) continue;
@@ -270,6 +270,11 @@ void FileBuffer::readbuffer(std::string mergestr) {
             const std::string& all = fileBytes[static_cast<std::size_t>(record.slot)];
             for (std::size_t at = all.find(kPlaceholder, base); at != std::string::npos && at < base + record.bytes.size();
                  at = all.find(kPlaceholder, at + 1)) {
+                if (!gathered) {
+                    places.reserve(pointers.size());
+                    for (const FileRecord& read : pointers) places.insert(read.record->Offset);
+                    gathered = true;
+                }
                 if (places.count(record.slot * kBufferStride + static_cast<int32_t>(at)) == 0)
                     throw FormatError(located(record.bytesAt + static_cast<int32_t>(at - base),
                                               "pointer placeholder at byte " + std::to_string(at) + " of buffer " +
@@ -285,11 +290,18 @@ void FileBuffer::readbuffer(std::string mergestr) {
         if (slots_[static_cast<std::size_t>(b)].kind == SlotKind::Bytes)
             base[static_cast<std::size_t>(b)] = static_cast<int64_t>(slots_[static_cast<std::size_t>(b)].bytes.size());
 
+    // Pointers and labels go straight into the set's lists, whose keys find
+    // a clash with the set and within the file in one look-up. Whatever
+    // refuses the file takes back what it added, newest first, so the set
+    // is as it was.
     // Without a prefix the pointer keys are spaced decimal Offsets, indexed by number.
     const bool numberKeys = mergestr.empty();
-    {
-        std::unordered_set<int32_t> keys;
-        keys.reserve(pointers.size());
+    auto pointerKey = [&](int32_t offset) { return mergestr + numeric::spacedDecimal(offset); };
+    const int32_t pointersBefore = pointers_.count();
+    std::array<int32_t, kDataBuffers> labelsBefore{};
+    for (int b = 0; b < kDataBuffers; ++b) labelsBefore[static_cast<std::size_t>(b)] = labels_[static_cast<std::size_t>(b)].count();
+    try {
+        pointers_.reserve(pointers.size(), numberKeys);
         for (FileRecord& read : pointers) {
             fOffsett& record = *read.record;
             const int32_t b = record.Offset / kBufferStride;
@@ -303,31 +315,42 @@ void FileBuffer::readbuffer(std::string mergestr) {
                                                       std::to_string(kBufferStride)));
                 record.Offset = static_cast<int32_t>(b * kBufferStride + position);
             }
-            const bool taken = numberKeys ? pointers_.contains(OffsetList::NumberKey::spaced, record.Offset)
-                                          : pointers_.contains(mergestr + numeric::spacedDecimal(record.Offset));
-            if (taken || !keys.insert(record.Offset).second)
+            const bool added = numberKeys ? pointers_.tryAdd(read.record, OffsetList::NumberKey::spaced, record.Offset)
+                                          : pointers_.tryAdd(read.record, pointerKey(record.Offset));
+            if (!added)
                 throw DuplicateKeyError(located(read.at + kOffsetField, "a pointer at position " +
                                                                             std::to_string(record.Offset) +
                                                                             " is there already"));
         }
-    }
-    for (int b = 0; b < kDataBuffers; ++b) {
-        std::unordered_set<std::string> names;
-        for (FileRecord& read : labels[static_cast<std::size_t>(b)]) {
-            fOffsett& record = *read.record;
-            const int64_t offset = static_cast<int64_t>(record.Offset) + base[static_cast<std::size_t>(b)];
-            if (offset > std::numeric_limits<int32_t>::max())
-                throw FormatError(located(read.at + kOffsetField, "label " + record.name +
-                                                                      " lies beyond the range of a buffer"));
-            record.Offset = static_cast<int32_t>(offset);
-            if (record.name.empty()) continue;
-            if (labels_[static_cast<std::size_t>(b)].contains(record.name) || !names.insert(record.name).second)
-                throw DuplicateKeyError(located(read.at + kNameField, "label " + record.name + " of buffer " +
-                                                                          std::to_string(b) + " is there already"));
+        for (int b = 0; b < kDataBuffers; ++b) {
+            OffsetList& list = labels_[static_cast<std::size_t>(b)];
+            list.reserve(labels[static_cast<std::size_t>(b)].size(), false);
+            for (FileRecord& read : labels[static_cast<std::size_t>(b)]) {
+                fOffsett& record = *read.record;
+                const int64_t offset = static_cast<int64_t>(record.Offset) + base[static_cast<std::size_t>(b)];
+                if (offset > std::numeric_limits<int32_t>::max())
+                    throw FormatError(located(read.at + kOffsetField, "label " + record.name +
+                                                                          " lies beyond the range of a buffer"));
+                record.Offset = static_cast<int32_t>(offset);
+                if (!list.tryAdd(read.record, record.name))
+                    throw DuplicateKeyError(located(read.at + kNameField, "label " + record.name + " of buffer " +
+                                                                              std::to_string(b) + " is there already"));
+            }
         }
+    } catch (...) {
+        for (int b = kDataBuffers - 1; b >= 0; --b) {
+            OffsetList& list = labels_[static_cast<std::size_t>(b)];
+            while (list.count() > labelsBefore[static_cast<std::size_t>(b)]) list.removeLast(list.items().back()->name);
+        }
+        while (pointers_.count() > pointersBefore) {
+            const int32_t offset = pointers_.items().back()->Offset;
+            if (numberKeys) pointers_.removeLast(OffsetList::NumberKey::spaced, offset);
+            else pointers_.removeLast(pointerKey(offset));
+        }
+        throw;
     }
 
-    // The merge: nothing below refuses the file any more.
+    // The merge is done for the lists; nothing below refuses the file.
     files_.echo("COMMENT BUFFER GRAB: ");
     files_.echo(" ");
     files_.echo(comment);
@@ -335,24 +358,16 @@ void FileBuffer::readbuffer(std::string mergestr) {
     slots_[kCommentSlot] = Slot{SlotKind::Bytes, std::move(comment)};
 
     files_.echo("GRABBING " + std::to_string(pointers.size()) + " Pointers");
-    pointers_.reserve(pointers.size(), numberKeys);
-    for (FileRecord& read : pointers) {
+    for (const FileRecord& read : pointers) {
         logRecord(*read.record);
-        const int32_t offset = read.record->Offset;
-        if (numberKeys) pointers_.add(std::move(read.record), OffsetList::NumberKey::spaced, offset);
-        else pointers_.add(std::move(read.record), mergestr + numeric::spacedDecimal(offset));
         files_.echo(line_);
     }
 
     for (int b = 0; b < kDataBuffers; ++b) {
-        std::vector<FileRecord>& read = labels[static_cast<std::size_t>(b)];
+        const std::vector<FileRecord>& read = labels[static_cast<std::size_t>(b)];
         if (!read.empty()) files_.echo("GRABBING " + std::to_string(read.size()) + " Offsetts");
-        OffsetList& list = labels_[static_cast<std::size_t>(b)];
-        list.reserve(read.size(), false);
-        for (FileRecord& label : read) {
+        for (const FileRecord& label : read) {
             logRecord(*label.record);
-            const std::string name = label.record->name;
-            list.add(std::move(label.record), name);
             files_.echo(line_);
         }
     }

@@ -108,7 +108,7 @@ BurnPlan::Pointer FileBuffer::planPointer(const fOffsett& record, int32_t n,
 
     if (pointer.resolved) {
         try {
-            pointer.value = SmartNum::CPtr(pointer.target);
+            pointer.value = SmartNum::CPtr(pointer.target, autobank_);
         } catch (const KestrelError& error) {
             pointer.note = std::string(" - ") + error.what();
         }
@@ -215,7 +215,7 @@ void FileBuffer::pointerpoke(const std::string& list) {
         auto record = std::make_shared<fOffsett>();
         record->name = target;
         try {
-            if (autobank()) record->Offset = numeric::toInt32(numeric::read(target) - kImageBase);
+            if (autobank_.on()) record->Offset = numeric::toInt32(numeric::read(target) - kImageBase);
         } catch (const KestrelError&) {
             record->Offset = 0;
         }

@@ -45,14 +45,22 @@ void OffsetList::reserve(std::size_t more, bool numberKeys) {
     else byText_.reserve(byText_.size() + more);
 }
 
+bool OffsetList::claimKey(const std::string& key) {
+    if (key.empty()) return true;
+    uint64_t slot = 0;
+    return parseNumberKey(key, slot) ? byNumber_.try_emplace(slot, items_.size()).second
+                                     : byText_.try_emplace(key, items_.size()).second;
+}
+
 void OffsetList::add(Item item, const std::string& key) {
-    if (!key.empty()) {
-        uint64_t slot = 0;
-        const bool inserted = parseNumberKey(key, slot) ? byNumber_.try_emplace(slot, items_.size()).second
-                                                        : byText_.try_emplace(key, items_.size()).second;
-        if (!inserted) throw DuplicateKeyError(key);
-    }
+    if (!claimKey(key)) throw DuplicateKeyError(key);
     items_.push_back(std::move(item));
+}
+
+bool OffsetList::tryAdd(const Item& item, const std::string& key) {
+    if (!claimKey(key)) return false;
+    items_.push_back(item);
+    return true;
 }
 
 void OffsetList::add(Item item, NumberKey form, int32_t number) {
@@ -69,6 +77,15 @@ bool OffsetList::tryAdd(const Item& item, NumberKey form, int32_t number) {
 
 void OffsetList::removeLast(NumberKey form, int32_t number) {
     byNumber_.erase(numberSlot(form, number));
+    items_.pop_back();
+}
+
+void OffsetList::removeLast(const std::string& key) {
+    if (!key.empty()) {
+        uint64_t slot = 0;
+        if (parseNumberKey(key, slot)) byNumber_.erase(slot);
+        else byText_.erase(key);
+    }
     items_.pop_back();
 }
 

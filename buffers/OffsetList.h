@@ -43,8 +43,11 @@ public:
     // Adds under a number key unless that key is taken: false then, and
     // nothing is added. One hash look-up where contains + add take two.
     bool tryAdd(const Item& item, NumberKey form, int32_t number);
+    // The same under a key text (empty: no key), as add(item, key) files it.
+    bool tryAdd(const Item& item, const std::string& key);
     // Takes back the item that the last tryAdd added.
     void removeLast(NumberKey form, int32_t number);
+    void removeLast(const std::string& key);
 
     // Item `number` (1-based); OutOfRangeError when there is none.
     const Item& at(int32_t number) const;
@@ -68,6 +71,8 @@ private:
     }
     // The slot of a key text of one of the number forms; false for other texts.
     static bool parseNumberKey(std::string_view key, uint64_t& slot);
+    // Files `key` for the item about to be appended; false when it is taken.
+    bool claimKey(const std::string& key);
     const std::size_t* lookup(std::string_view key) const;
 
     std::vector<Item> items_;

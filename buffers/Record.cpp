@@ -23,7 +23,7 @@ int widthCode(const std::string& word) {
 
 } // namespace
 
-Record::Record(FileHandle& files) : files_(files) {}
+Record::Record(FileHandle& files, const Autobank& autobank) : files_(files), autobank_(autobank) {}
 
 void Record::Draw(std::string& text, std::string& list) {
     SmartString words;
@@ -58,7 +58,7 @@ void Record::Draw(std::string& text, std::string& list) {
         list.clear();
         return;
     }
-    SmartNum converter;
+    SmartNum converter(autobank_);
     text = converter.kaCodevals(values, types);
     list = types;
 }

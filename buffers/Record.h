@@ -6,11 +6,12 @@
 
 namespace kestrel {
 
+class Autobank;
 class FileHandle;
 
 class Record {
 public:
-    explicit Record(FileHandle& files);
+    Record(FileHandle& files, const Autobank& autobank);
 
     // Replaces `text` by its bytes and sets `list` to the pointer list. A text
     // of another kind is logged and left unchanged, with an empty list.
@@ -23,6 +24,7 @@ public:
 
 private:
     FileHandle& files_;
+    const Autobank& autobank_;
 };
 
 } // namespace kestrel

@@ -83,9 +83,9 @@ std::string range(int64_t address, int64_t size) {
 
 BufList::BufList(Platform& platform)
     : platform_(platform), files_(std::make_unique<FileHandle>(platform, "plover")),
-      set_(std::make_unique<FileBuffer>(*files_, kTitle, [](const std::string&) { return true; })), search_(*this) {
+      set_(std::make_unique<FileBuffer>(*files_, autobank_, kTitle, [](const std::string&) { return true; })),
+      search_(*this) {
     files_->setConsole(this);
-    kestrel::setAutobank(true);
 }
 
 BufList::~BufList() {
@@ -456,10 +456,10 @@ void BufList::chooseDestination() {
     if (!chosen.empty()) setDestination(chosen);
 }
 
-bool BufList::autobank() const { return kestrel::autobank(); }
+bool BufList::autobank() const { return autobank_.on(); }
 
 void BufList::setAutobank(bool on) {
-    kestrel::setAutobank(on);
+    autobank_.set(on);
     notify();
 }
 

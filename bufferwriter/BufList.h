@@ -18,6 +18,7 @@
 #include "bufferwriter/ImageMap.h"
 #include "bufferwriter/Search.h"
 #include "services/ConsoleSink.h"
+#include "text/Autobank.h"
 
 namespace kestrel {
 
@@ -184,6 +185,8 @@ private:
 
     Platform& platform_;
     std::unique_ptr<FileHandle> files_;
+    // The Options menu's switch; the buffer set reads it (declared before it).
+    Autobank autobank_;
     std::unique_ptr<FileBuffer> set_;
     Search search_;
     std::string queue_;

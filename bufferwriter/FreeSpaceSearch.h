@@ -41,8 +41,10 @@ public:
     // Candidate addresses in ascending order. `length` is the image length.
     static std::vector<int64_t> find(const Request& request, int64_t length, const Reader& read);
 
-    // Bytes read per call of the reader.
-    static constexpr std::size_t kChunk = 1 << 20;
+    // Bytes read per call of the reader: small enough that the chunk stays
+    // in the core's cache between the read and the scan, and that a search
+    // touches few fresh pages.
+    static constexpr std::size_t kChunk = 128 << 10;
 };
 
 } // namespace kestrel

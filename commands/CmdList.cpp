@@ -124,7 +124,7 @@ struct CmdList::Walk {
     int last = 0;  // last definition used
 };
 
-CmdList::CmdList(FileHandle& files) : files_(files) {}
+CmdList::CmdList(FileHandle& files, const Autobank& autobank) : files_(files), num_(autobank) {}
 
 const tCmd& CmdList::curcmd() const {
     static const tCmd empty;

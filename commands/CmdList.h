@@ -16,6 +16,7 @@
 
 namespace kestrel {
 
+class Autobank;
 class FileHandle;
 
 class CmdList {
@@ -24,7 +25,8 @@ public:
     // chains (a command bound to itself) are cut there.
     static constexpr int kMaxBound = 16;
 
-    explicit CmdList(FileHandle& files);
+    // `autobank` is the program's switch for the pointers of "$" type entries.
+    CmdList(FileHandle& files, const Autobank& autobank);
 
     // The definition being built by the definition directives; `add` files it.
     tCmd& newcmd() { return newcmd_; }

@@ -13,7 +13,6 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
-#include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/SmartNum.h"
 #include "text/SmartString.h"
@@ -21,15 +20,10 @@
 
 namespace kestrel {
 
-int Control::Call::count() const { return words.count(); }
-
-const std::string& Control::Call::arg(int index) const { return words.values(index); }
-
 Control::Control(Shared& shared)
     : shared_(shared),
       registration_(std::make_unique<Registration>(shared)),
       lineImages_(std::make_unique<LineImages>(shared.platform)) {
-    setAutobank(true);
     EngineDirectives::install(*this, directives_);
     DefinitionDirectives::install(*this, directives_);
     Decompiler::install(*this, directives_);
@@ -57,12 +51,19 @@ std::string Control::location() const {
 
 void Control::reportError(const std::string& message) {
     ++errors_;
-    shared_.gFiles->diagnostic(location() + ": " + message);
+    diagnose(location() + ": " + message);
 }
 
 void Control::reportWarning(const std::string& message) {
     ++warnings_;
-    shared_.gFiles->diagnostic(location() + ": warning: " + message);
+    diagnose(location() + ": warning: " + message);
+}
+
+void Control::diagnose(const std::string& line) {
+    FileHandle& files = *shared_.gFiles;
+    std::vector<std::string> trail = files.includers();
+    for (std::string& place : trail) place.insert(0, "  included from ");
+    files.diagnostic(line, trail);
 }
 
 std::string Control::summary() const {
@@ -250,7 +251,7 @@ void Control::runStatement(SmartString& piece, std::string& line) {
         std::size_t end = line.find_last_not_of(" \t\r\n");
         if (end != std::string::npos && line[end] == '/')
             fBlockComment = false;
-        else if (fFullLog)
+        else if (switches_.fFullLog)
             files.echo("'" + line);
         return;
     }
@@ -264,12 +265,12 @@ void Control::runStatement(SmartString& piece, std::string& line) {
             files.echo(line);
         } else {
             fBlockComment = true;
-            if (fFullLog) files.echo(line + "/");
+            if (switches_.fFullLog) files.echo(line + "/");
         }
         return;
     case '\'':
         // Echoes the text after the mark; an empty comment echoes one space.
-        if (fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
+        if (switches_.fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
         return;
     case '=':
         compileText(piece.vComment);
@@ -283,7 +284,7 @@ void Control::runStatement(SmartString& piece, std::string& line) {
     case '!':
         return;
     default:
-        if (fLocked)
+        if (switches_.fLocked)
             ProcessDirective(piece.values(0), piece.vComment);
         else if (!piece.values(0).empty())
             compileCommand(piece.values(0));
@@ -303,7 +304,7 @@ void Control::compileText(const std::string& text) {
         letters.setSLog("");
         reportError(log.empty() ? "text cannot be encoded" : log);
     }
-    if (fFullLog) {
+    if (switches_.fFullLog) {
         files.echo("CODE: " + data, false, 8);
         files.echo("- Into buffer " + std::to_string(lineBuffer_), false, 8);
     }
@@ -324,7 +325,7 @@ void Control::compileCommand(const std::string& statement) {
         return;
     }
     for (const std::string& warning : shared_.gCmds->warnings()) reportWarning(warning);
-    if (fFullLog) files.echo("attached: \"" + script + "\" into " + std::to_string(lineBuffer_), false, 4);
+    if (switches_.fFullLog) files.echo("attached: \"" + script + "\" into " + std::to_string(lineBuffer_), false, 4);
     buffers.setInmode(3);
     addToLineBuffer(script, pointers);
 }
@@ -342,7 +343,7 @@ void Control::commitDefinition() {
     FileHandle& files = *shared_.gFiles;
     CmdList& cmds = *shared_.gCmds;
     tCmd& cmd = cmds.newcmd();
-    if (fFullLog) {
+    if (switches_.fFullLog) {
         if (cmd.alias)
             files.echo("Add Alias: " + cmd.keyword + " - " + cmd.Descriptions);
         else

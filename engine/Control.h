@@ -4,11 +4,11 @@
 // dispatch. Errors raised by the primitives are caught per statement,
 // reported as "<file>:<line>: <message>" and counted for the exit status.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+#include "engine/EngineContext.h"
 
 namespace kestrel {
 
@@ -17,15 +17,17 @@ class LineImages;
 class Shared;
 class SmartString;
 
-class Control {
+class Control : public EngineContext {
 public:
     explicit Control(Shared& shared);
-    ~Control();
+    ~Control() override;
 
-    // Public switches.
-    bool fEcho = false;
-    bool fFullLog = false;
+    using Call = EngineContext::Call;
+    using Handler = EngineContext::Handler;
+
+    // Inside a "/" block comment: every line up to one that ends in "/" is swallowed.
     bool fBlockComment = false;
+    Switches& switches() override { return switches_; }
 
     // Compiles the text at once as one code line.
     void pending(std::string text);
@@ -39,10 +41,11 @@ public:
 
     // Errors reported so far (statements that failed, files that could not be
     // opened, unknown commands); the program's exit status derives from it.
-    int errorCount() const { return errors_; }
+    int errorCount() const override { return errors_; }
     // Reports "<file>:<line>: <message>" as a diagnostic (the log and the
-    // console's diagnostic channel) and counts it.
-    void reportError(const std::string& message);
+    // console's diagnostic channel) and counts it. In an included file the
+    // console also gets the files that included it, innermost first.
+    void reportError(const std::string& message) override;
     // Reports "<file>:<line>: warning: <message>"; warnings are counted apart
     // and leave the exit status alone.
     void reportWarning(const std::string& message);
@@ -50,8 +53,7 @@ public:
     // The closing line of a run without its program name ("2 errors, 1
     // warning reported"); empty when nothing was reported.
     std::string summary() const;
-    // True while a script file is being read line by line.
-    bool runningFile() const { return runDepth_ > 0; }
+    bool runningFile() const override { return runDepth_ > 0; }
     // Where lines come from while no script file is open ("<stdin>", line 3),
     // for the messages of reportError.
     void setInputSource(std::string name, int line) {
@@ -59,38 +61,29 @@ public:
         inputLine_ = line;
     }
 
-    // The file-type registration being collected (`register`, `regext`).
-    Registration& registration() { return *registration_; }
+    Registration& registration() override { return *registration_; }
     // Writes a registration that is still open (the end of a script or of
     // the command line); a failure is reported like a statement's error.
     void finishRegistration();
-    // The images burned during the current top-level line.
-    LineImages& lineImages() { return *lineImages_; }
-    // The name to read an image by: its working copy while the current line
-    // burns it, else the name itself.
-    std::string imageForReading(const std::string& name);
+    LineImages& lineImages() override { return *lineImages_; }
+    std::string imageForReading(const std::string& name) override;
 
-    bool autoPop() const { return fAutoPop; }
-    bool locked() const { return fLocked; }
-    const std::string& codeset() const { return fCodeset; }
-    const std::string& lastDirective() const { return fLastDirective; }
-
-    // One directive call: its words (values(0) is the keyword), the whole
-    // line and the comment that the tokenizer split off it.
-    struct Call {
-        SmartString& words;
-        const std::string& line;
-        const std::string& comment;
-        int count() const;
-        const std::string& arg(int index) const;
-    };
-    using Handler = std::function<void(Call&)>;
+    bool autoPop() const { return switches_.fAutoPop; }
+    bool locked() const { return switches_.fLocked; }
+    const std::string& codeset() const override { return fCodeset; }
+    const std::string& lastDirective() const override { return fLastDirective; }
 
 private:
-    friend class EngineDirectives;
-    friend class DefinitionDirectives;
-    friend class Decompiler;
-    friend class ImageDirectives;
+    // What only the directive classes reach, through EngineContext.
+    Shared& shared() override { return shared_; }
+    bool runScript(std::string name) override;
+    void runOpenFiles() override { kaRunFile(); }
+    int lineNumber() const override;
+    void setLineBuffer(uint8_t buffer) override { lineBuffer_ = buffer; }
+    void setCodeset(const std::string& folder) override { fCodeset = folder; }
+    void setLastDirective(const std::string& keyword) override { fLastDirective = keyword; }
+    const std::string& decompiledScript() const override { return decompiled_; }
+    void setDecompiledScript(const std::string& script) override { decompiled_ = script; }
 
     void kaRunFile();
     // KaCode on a line the caller owns; the line is trimmed in place.
@@ -102,9 +95,6 @@ private:
     void addToLineBuffer(const std::string& data, const std::string& pointers);
     void rawData(Call& call);
     void commitDefinition();
-    // Opens a script for input and runs it at once; false when it could not be opened.
-    bool runScript(std::string name);
-    int lineNumber() const;
     // The end of a top-level line: its burned images are replaced (or, after
     // a failed burn, left as they were).
     void finishLine();
@@ -116,18 +106,20 @@ private:
     CodeFrame& enterFrame();
 
     Shared& shared_;
+    Switches switches_;
     std::vector<std::unique_ptr<CodeFrame>> frames_;
     std::size_t depth_ = 0;
-    std::unordered_map<std::string, Handler> directives_;
+    DirectiveTable directives_;
     std::unique_ptr<Registration> registration_;
     std::unique_ptr<LineImages> lineImages_;
     std::string fPending;
     std::string fLastDirective;
-    bool fAutoPop = false;
-    bool fLocked = false;
     std::string fCodeset;
     // "<file>:<line>" of the statement at hand, or the input source's name.
     std::string location() const;
+    // A diagnostic line, followed on the console by the include trail of the
+    // current script ("  included from main.ksc:12", innermost first).
+    void diagnose(const std::string& line);
 
     int errors_ = 0;
     int warnings_ = 0;
@@ -136,8 +128,6 @@ private:
     int lineBuffer_ = 0;
     std::string inputName_ = "<command line>";
     int inputLine_ = 0;
-    // The last script the decompiler left in slot 16: rawdecode appends to it
-    // as it is, while any other text there is a comment.
     std::string decompiled_;
 };
 

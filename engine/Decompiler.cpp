@@ -92,7 +92,7 @@ void closeDownTo(FileHandle& files, int depth) {
 }
 
 // Appends one labelled block of a buffer as script text.
-void decompileLabel(Control& engine, Shared& shared, int b, int32_t i, std::string& script) {
+void decompileLabel(EngineContext& engine, Shared& shared, int b, int32_t i, std::string& script) {
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     std::string code = buffers.Get_Data(i, b);
@@ -104,7 +104,7 @@ void decompileLabel(Control& engine, Shared& shared, int b, int32_t i, std::stri
         std::string mask;
         shared.gCmds->decode(code, mask, false);
         shared.gCmds->dealias(code, mask);
-        if (engine.fFullLog) files.echo("= [" + code + "]", false, 4);
+        if (engine.switches().fFullLog) files.echo("= [" + code + "]", false, 4);
         buffers.PointerPeek(code, mask);
         files.echo("DEBUNKED: " + code, false, 4);
         replaceAll(code, "; ", "\r\n");
@@ -121,7 +121,7 @@ void decompileLabel(Control& engine, Shared& shared, int b, int32_t i, std::stri
 }
 
 // Appends the block of the open image at `offset` as script text.
-void decompileBlock(Control& engine, Shared& shared, int32_t offset, int mode, int32_t length, std::string& script) {
+void decompileBlock(EngineContext& engine, Shared& shared, int32_t offset, int mode, int32_t length, std::string& script) {
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     if (offset < 0 || offset >= length) {
@@ -137,7 +137,7 @@ void decompileBlock(Control& engine, Shared& shared, int32_t offset, int mode, i
             buffers.setInbuffer(0);
             std::string mask;
             shared.gCmds->decode(block, mask, true);
-            if (engine.fFullLog) files.echo("= [" + block + "]", false, 4);
+            if (engine.switches().fFullLog) files.echo("= [" + block + "]", false, 4);
             shared.gCmds->dealias(block, mask);
             files.echo("DEBUNKED: " + block, false, 4);
             buffers.pointerpoke(mask);
@@ -162,8 +162,8 @@ void decompileBlock(Control& engine, Shared& shared, int32_t offset, int mode, i
 
 } // namespace
 
-void Decompiler::KaScript(Control& engine) {
-    Shared& shared = engine.shared_;
+void Decompiler::KaScript(EngineContext& engine) {
+    Shared& shared = engine.shared();
     FileBuffer& buffers = *shared.gBuffers;
     checkNames(buffers);
     std::string script = ScriptText::commentLines(buffers.buffer(16));
@@ -180,17 +180,17 @@ void Decompiler::KaScript(Control& engine) {
             }
         }
     }
-    engine.decompiled_ = script;
+    engine.setDecompiledScript(script);
     buffers.setBuffer(16, script);
 }
 
-void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
-    Shared& shared = engine.shared_;
+void Decompiler::kascriptraw(EngineContext& engine, int32_t offset, int mode) {
+    Shared& shared = engine.shared();
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     // The set's comment heads the script as "//" lines, as in KaScript, so
     // that the script compiles again.
-    std::string script = scriptHead(buffers.buffer(16), engine.decompiled_);
+    std::string script = scriptHead(buffers.buffer(16), engine.decompiledScript());
     std::set<int32_t> visited;
     const int32_t length = files.fLen();
     // The walk follows the pointers it finds itself, not those a compile
@@ -210,12 +210,12 @@ void Decompiler::kascriptraw(Control& engine, int32_t offset, int mode) {
         mode = buffers.inmode();
         offset = buffers.inoffsett();
     }
-    engine.decompiled_ = script;
+    engine.setDecompiledScript(script);
     buffers.setBuffer(16, script);
 }
 
-void Decompiler::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
-    Shared& shared = engine.shared_;
+void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
+    Shared& shared = engine.shared();
     auto files = [&shared]() -> FileHandle& { return *shared.gFiles; };
     auto buffers = [&shared]() -> FileBuffer& { return *shared.gBuffers; };
 
@@ -232,12 +232,12 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         closeDownTo(files(), depth);
     };
     auto autoPop = [&engine, &shared, files]() {
-        if (!engine.fAutoPop) return;
+        if (!engine.switches().fAutoPop) return;
         const std::string note = shared.platform.openTextEditor(files().filename("fullname"));
         if (!note.empty()) files().echo(note);
     };
 
-    table["decode"] = [&engine, files, buffers, dropScript, autoPop](Control::Call& call) {
+    table["decode"] = [&engine, files, buffers, dropScript, autoPop](EngineContext::Call& call) {
         if (call.count() != 1) return;
         std::string name = call.arg(1);
         const int depth = files().fileno();
@@ -260,7 +260,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         autoPop();
     };
 
-    table["rawdecode"] = [&engine, &shared, files, dropScript, autoPop](Control::Call& call) {
+    table["rawdecode"] = [&engine, &shared, files, dropScript, autoPop](EngineContext::Call& call) {
         if (call.count() < 1) return;
         std::string offsetText = call.arg(2);
         std::string modeText = call.arg(3);
@@ -337,14 +337,14 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         return true;
     };
 
-    table["encode"] = [&engine, files, writeBufferFile](Control::Call& call) {
+    table["encode"] = [&engine, files, writeBufferFile](EngineContext::Call& call) {
         std::string name = call.arg(1);
         if (call.count() < 1 || files().OpenFile(name, "input").empty()) {
             engine.reportError("cannot open script '" + call.arg(1) + "'");
             return;
         }
         files().setFilename("fullpath", name);
-        engine.kaRunFile();
+        engine.runOpenFiles();
         files().setFilename("ext", "buf");
         std::string out = files().filename("fullname");
         if (!writeBufferFile(out)) return;
@@ -353,9 +353,9 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
         if (!note.empty()) files().echo(note);
     };
 
-    table["kascript"] = [&engine](Control::Call&) { KaScript(engine); };
+    table["kascript"] = [&engine](EngineContext::Call&) { KaScript(engine); };
 
-    table["kapoke"] = [&engine, writeBufferFile](Control::Call& call) {
+    table["kapoke"] = [&engine, writeBufferFile](EngineContext::Call& call) {
         std::string name = call.arg(1);
         if (call.count() < 1)
             engine.reportError("kapoke needs the name of a buffer file");
@@ -363,7 +363,7 @@ void Decompiler::install(Control& engine, std::unordered_map<std::string, Contro
             writeBufferFile(name);
     };
 
-    table["kapeek"] = [&engine, files, buffers](Control::Call& call) {
+    table["kapeek"] = [&engine, files, buffers](EngineContext::Call& call) {
         std::string name = call.arg(1);
         const int depth = files().fileno();
         if (call.count() < 1 || files().OpenFile(name, "read").empty()) {

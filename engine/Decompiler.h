@@ -3,20 +3,19 @@
 // that move buffers between memory, buffer files and images.
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
-#include "engine/Control.h"
+#include "engine/EngineContext.h"
 
 namespace kestrel {
 
 class Decompiler {
 public:
-    static void install(Control& engine, std::unordered_map<std::string, Control::Handler>& table);
+    static void install(EngineContext& engine, EngineContext::DirectiveTable& table);
 
     // Every labelled block of buffers 0..15 as script text into slot 16.
-    static void KaScript(Control& engine);
+    static void KaScript(EngineContext& engine);
     // The block at `offset` of the open image and every block its pointers reach.
-    static void kascriptraw(Control& engine, int32_t offset, int mode);
+    static void kascriptraw(EngineContext& engine, int32_t offset, int mode);
 };
 
 } // namespace kestrel

@@ -10,18 +10,18 @@
 
 namespace kestrel {
 
-void DefinitionDirectives::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
-    Shared& shared = engine.shared_;
+void DefinitionDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
+    Shared& shared = engine.shared();
 
-    table["addcmmd"] = [&engine, &shared](Control::Call& call) {
+    table["addcmmd"] = [&engine, &shared](EngineContext::Call& call) {
         tCmd& cmd = shared.gCmds->newcmd();
         cmd.keyword = textkit::lower(call.arg(1));
         cmd.bytecode = numeric::toByte(numeric::read(call.arg(2)));
         cmd.Descriptions = call.comment;
         cmd.alias = false;
-        engine.fLastDirective = "addcmmd";
+        engine.setLastDirective("addcmmd");
     };
-    table["alias"] = [&engine, &shared](Control::Call& call) {
+    table["alias"] = [&engine, &shared](EngineContext::Call& call) {
         tCmd& cmd = shared.gCmds->newcmd();
         const std::size_t space = call.line.find(' ');
         std::string phrase = space == std::string::npos ? std::string() : call.line.substr(space + 1);
@@ -30,16 +30,16 @@ void DefinitionDirectives::install(Control& engine, std::unordered_map<std::stri
         cmd.bytecode = 0;
         cmd.Descriptions = call.comment;
         cmd.alias = true;
-        engine.fLastDirective = "alias";
+        engine.setLastDirective("alias");
     };
-    table["addparm"] = [&shared](Control::Call& call) {
+    table["addparm"] = [&shared](EngineContext::Call& call) {
         tCmd& cmd = shared.gCmds->newcmd();
         const int n = cmd.parmcnt;
         cmd.setParmsise(n, numeric::toByte(numeric::strict(call.arg(1))));
         if (call.count() == 2) cmd.setParmDesc(n, textkit::lower(call.arg(2)));
         cmd.parmcnt = static_cast<uint8_t>(n + 1);
     };
-    table["define"] = [&engine, &shared](Control::Call& call) {
+    table["define"] = [&engine, &shared](EngineContext::Call& call) {
         std::string name = call.arg(1);
         std::string value = call.arg(2);
         if (call.count() == 3) {
@@ -47,10 +47,10 @@ void DefinitionDirectives::install(Control& engine, std::unordered_map<std::stri
             value = call.arg(3) + value;
         }
         shared.gWords->add(name, value, "");
-        if (engine.fFullLog) shared.gFiles->echo("Add ParmDefine: " + name + " - - " + value);
+        if (engine.switches().fFullLog) shared.gFiles->echo("Add ParmDefine: " + name + " - - " + value);
     };
     auto character = [&engine, &shared](const char* method) {
-        return [&engine, &shared, method](Control::Call& call) {
+        return [&engine, &shared, method](EngineContext::Call& call) {
             if (call.arg(1).empty()) {
                 shared.ShowNotice("Text entry error line: " + std::to_string(engine.lineNumber()));
                 shared.gFiles->echo(

@@ -2,15 +2,14 @@
 // The directives with which codeset headers define the language: commands,
 // aliases and their parameters, parameter words and character tables.
 #include <string>
-#include <unordered_map>
 
-#include "engine/Control.h"
+#include "engine/EngineContext.h"
 
 namespace kestrel {
 
 class DefinitionDirectives {
 public:
-    static void install(Control& engine, std::unordered_map<std::string, Control::Handler>& table);
+    static void install(EngineContext& engine, EngineContext::DirectiveTable& table);
 };
 
 } // namespace kestrel

@@ -26,8 +26,8 @@ uint8_t bufferNumber(const std::string& word) {
 
 } // namespace
 
-void EngineDirectives::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
-    Shared& shared = engine.shared_;
+void EngineDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
+    Shared& shared = engine.shared();
     auto files = [&shared]() -> FileHandle& { return *shared.gFiles; };
     auto buffers = [&shared]() -> FileBuffer& { return *shared.gBuffers; };
     auto line = [&engine] { return std::to_string(engine.lineNumber()); };
@@ -37,7 +37,7 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
     // Runs a header of a codeset: reports a header that cannot be opened.
     auto runHeader = [&engine](const std::string& name, const std::string& folder) {
         if (engine.runScript(name))
-            engine.fCodeset = folder;
+            engine.setCodeset(folder);
         else
             engine.reportError("cannot open '" + name + "'");
     };
@@ -46,25 +46,25 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
         runHeader(join(folder, "includes.ksh"), folder);
     };
 
-    table["do"] = [](Control::Call&) {};
-    table["lock"] = [&engine](Control::Call&) { engine.fLocked = true; };
-    table["unlock"] = [&engine](Control::Call&) { engine.fLocked = false; };
-    table["install"] = [&engine, join](Control::Call& call) {
+    table["do"] = [](EngineContext::Call&) {};
+    table["lock"] = [&engine](EngineContext::Call&) { engine.switches().fLocked = true; };
+    table["unlock"] = [&engine](EngineContext::Call&) { engine.switches().fLocked = false; };
+    table["install"] = [&engine, join](EngineContext::Call& call) {
         const std::string folder = call.arg(1);
         const std::string name = join(folder, "install.ksc");
         if (engine.runScript(name))
-            engine.fCodeset = folder;
+            engine.setCodeset(folder);
         else
             engine.reportError("cannot open '" + name + "'");
     };
-    table["boot"] = [&engine, &shared, files, loadCodeset](Control::Call& call) {
+    table["boot"] = [&engine, &shared, files, loadCodeset](EngineContext::Call& call) {
         const std::string folder = call.arg(1);
-        if (call.count() < 1 || folder.empty() || textkit::equalsIgnoreCase(folder, engine.fCodeset)) return;
+        if (call.count() < 1 || folder.empty() || textkit::equalsIgnoreCase(folder, engine.codeset())) return;
         shared.replaceCodeset(true);
         loadCodeset(folder);
         files().cls();
     };
-    table["codeset"] = [&shared, loadCodeset](Control::Call& call) {
+    table["codeset"] = [&shared, loadCodeset](EngineContext::Call& call) {
         shared.replaceCodeset(false);
         loadCodeset(call.count() >= 1 ? call.arg(1) : std::string());
     };
@@ -74,18 +74,18 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
         files().echo(result);
         return result;
     };
-    table["dir"] = [files](Control::Call& call) {
+    table["dir"] = [files](EngineContext::Call& call) {
         std::string pattern = call.count() >= 1 ? call.arg(1) : std::string();
         files().echo(files().Dos("dir", pattern) + "\r\n");
     };
-    table["cd"] = [dos](Control::Call& call) { dos("cd", call.count() >= 1 ? call.arg(1) : std::string()); };
-    table["cd.."] = [dos](Control::Call&) { dos("cd", ".."); };
-    table["file"] = [files](Control::Call& call) {
+    table["cd"] = [dos](EngineContext::Call& call) { dos("cd", call.count() >= 1 ? call.arg(1) : std::string()); };
+    table["cd.."] = [dos](EngineContext::Call&) { dos("cd", ".."); };
+    table["file"] = [files](EngineContext::Call& call) {
         if (call.count() == 1) files().setFilename("fullpath", call.arg(1));
     };
     // The shell words act only with exactly one argument.
     auto oneArgument = [dos](const char* word) {
-        return [dos, word](Control::Call& call) {
+        return [dos, word](EngineContext::Call& call) {
             if (call.count() == 1) dos(word, call.arg(1));
         };
     };
@@ -95,63 +95,63 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
     table["start"] = table["run"] = oneArgument("shell");
 
     // register codeset [as|?] description; regext extension [as] kind.
-    table["register"] = [&engine](Control::Call& call) {
+    table["register"] = [&engine](EngineContext::Call& call) {
         const bool form = call.arg(2) == "as" || call.arg(2) == "?";
-        engine.fLastDirective = "register";
+        engine.setLastDirective("register");
         engine.registration().begin(call.arg(1), call.arg(form ? 3 : 2), call.arg(2) == "?");
     };
-    table["regext"] = [&engine](Control::Call& call) {
+    table["regext"] = [&engine](EngineContext::Call& call) {
         engine.registration().addExtension(call.arg(1), call.arg(call.arg(2) == "as" ? 3 : 2));
     };
 
-    table["whoami"] = [files](Control::Call&) {
+    table["whoami"] = [files](EngineContext::Call&) {
         files().echo("Kestrel " KESTREL_VERSION " - script compiler and decompiler for binary images");
     };
-    table["fulllog"] = [&engine, files, line](Control::Call& call) {
-        engine.fFullLog = call.arg(1) == "on";
-        files().echo(line() + ": fulllog " + truth(engine.fFullLog));
+    table["fulllog"] = [&engine, files, line](EngineContext::Call& call) {
+        engine.switches().fFullLog = call.arg(1) == "on";
+        files().echo(line() + ": fulllog " + truth(engine.switches().fFullLog));
     };
-    table["autopop"] = [&engine](Control::Call& call) { engine.fAutoPop = call.arg(1) == "on"; };
-    table["silent"] = [&shared](Control::Call& call) {
+    table["autopop"] = [&engine](EngineContext::Call& call) { engine.switches().fAutoPop = call.arg(1) == "on"; };
+    table["silent"] = [&shared](EngineContext::Call& call) {
         if (!shared.gConsole) return;
         shared.gConsole->setVisible(true);
         if (call.arg(1) == "on") shared.gConsole->setVisible(false);
     };
-    table["autobank"] = [files, line](Control::Call& call) {
-        setAutobank(!(call.count() >= 1 && call.arg(1) == "off"));
-        files().echo(line() + ": Autobank " + truth(autobank()));
+    table["autobank"] = [&shared, files, line](EngineContext::Call& call) {
+        shared.autobank.set(!(call.count() >= 1 && call.arg(1) == "off"));
+        files().echo(line() + ": Autobank " + truth(shared.autobank.on()));
     };
-    table["autobuffer"] = [files, line](Control::Call& call) {
+    table["autobuffer"] = [files, line](EngineContext::Call& call) {
         files().echo(line() + ": autobuffer " + truth(call.arg(1) == "on"));
     };
-    table["f.echo"] = [&engine](Control::Call& call) { engine.fEcho = call.arg(1) == "on"; };
+    table["f.echo"] = [&engine](EngineContext::Call& call) { engine.switches().fEcho = call.arg(1) == "on"; };
 
     // The running line loop reads the included file next. Outside any script
     // (the command line, the console) no loop runs: the file runs at once.
-    auto include = [&engine, files](Control::Call& call) {
+    auto include = [&engine, files](EngineContext::Call& call) {
         std::string name = call.arg(1);
         if (call.count() < 1 || files().OpenFile(name, "Input").empty()) {
             engine.reportError("cannot open include file '" + call.arg(1) + "'");
             return;
         }
-        if (!engine.runningFile()) engine.kaRunFile();
+        if (!engine.runningFile()) engine.runOpenFiles();
     };
     table["include"] = table["kacode"] = include;
-    table["endfile"] = [files](Control::Call&) {
+    table["endfile"] = [files](EngineContext::Call&) {
         if (files().fileno() > 1) files().closefile();
     };
-    table["cls"] = [files](Control::Call&) { files().cls(); };
-    table["kapow"] = [&shared, line](Control::Call&) { shared.ShowCritical("User Caused Crash: line " + line()); };
-    table["kapush"] = [buffers](Control::Call& call) {
+    table["cls"] = [files](EngineContext::Call&) { files().cls(); };
+    table["kapow"] = [&shared, line](EngineContext::Call&) { shared.ShowCritical("User Caused Crash: line " + line()); };
+    table["kapush"] = [buffers](EngineContext::Call& call) {
         buffers().pushoffsett(call.arg(1), numeric::toInt32(numeric::read(call.arg(2))));
     };
-    table["kableewy"] = [&shared, files](Control::Call&) {
+    table["kableewy"] = [&shared, files](EngineContext::Call&) {
         shared.replaceBuffers();
         files().echo(" - Buffer Blown -");
     };
-    table["exit"] = [&engine](Control::Call&) { throw ProgramExit{engine.errorCount() > 0 ? 1 : 0}; };
+    table["exit"] = [&engine](EngineContext::Call&) { throw ProgramExit{engine.errorCount() > 0 ? 1 : 0}; };
 
-    table["org"] = [&engine, buffers, files](Control::Call& call) {
+    table["org"] = [&engine, buffers, files](EngineContext::Call& call) {
         FileBuffer& set = buffers();
         set.setInname(call.arg(1));
         if (call.count() == 2) {
@@ -159,18 +159,18 @@ void EngineDirectives::install(Control& engine, std::unordered_map<std::string, 
             const uint8_t home = bufferNumber(call.arg(2));
             set.setInbuffer(home);
             set.lastbuffer = home;
-            engine.lineBuffer_ = home;
+            engine.setLineBuffer(home);
         }
         files().echo(" ");
         files().echo("#OFFSET: " + std::to_string(set.inoffsett()) + ", " + std::to_string(set.lastbuffer));
     };
-    table["inline"] = [&engine, buffers, files](Control::Call& call) {
+    table["inline"] = [&engine, buffers, files](EngineContext::Call& call) {
         FileBuffer& set = buffers();
         set.setInname(call.arg(1));
         if (call.count() == 2) {
             const uint8_t target = bufferNumber(call.arg(2));
             set.setInbuffer(target);
-            engine.lineBuffer_ = target;
+            engine.setLineBuffer(target);
         }
         files().echo(" ");
         files().echo("#INLINE: " + std::to_string(set.inoffsett()) + ", " + std::to_string(set.inbuffer()));

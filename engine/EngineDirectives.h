@@ -2,15 +2,14 @@
 // The directives that steer the engine itself: labels and buffers, switches,
 // script inclusion, codesets, shell words, and the program's own controls.
 #include <string>
-#include <unordered_map>
 
-#include "engine/Control.h"
+#include "engine/EngineContext.h"
 
 namespace kestrel {
 
 class EngineDirectives {
 public:
-    static void install(Control& engine, std::unordered_map<std::string, Control::Handler>& table);
+    static void install(EngineContext& engine, EngineContext::DirectiveTable& table);
 };
 
 } // namespace kestrel

@@ -9,7 +9,6 @@
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
-#include "text/Autobank.h"
 #include "text/KestrelError.h"
 
 namespace kestrel {
@@ -24,7 +23,7 @@ void closeDownTo(FileHandle& files, int depth) {
 // Writes the planned burn into the image open on top of the file stack.
 // Everything is planned and checked before the first byte is written, so a
 // refused burn leaves the working copy as it was.
-void burnInto(Control& engine, Shared& shared, const std::string& image) {
+void burnInto(EngineContext& engine, Shared& shared, const std::string& image) {
     FileHandle& files = *shared.gFiles;
     FileBuffer& buffers = *shared.gBuffers;
     const BurnPlan plan = buffers.planBurn();
@@ -39,18 +38,18 @@ void burnInto(Control& engine, Shared& shared, const std::string& image) {
     }
     buffers.applyBurn(plan);
     files.syncData();
-    engine.lineImages().burned(plan, autobank());
+    engine.lineImages().burned(plan, shared.autobank.on());
 }
 
 } // namespace
 
-void ImageDirectives::install(Control& engine, std::unordered_map<std::string, Control::Handler>& table) {
-    Shared& shared = engine.shared_;
+void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
+    Shared& shared = engine.shared();
 
     // The bytes go into the line's working copy of the image (LineImages),
     // which replaces the image when the line ends. A failed burn is an
     // error and keeps every image of the line as it was.
-    table["kapop"] = [&engine, &shared](Control::Call& call) {
+    table["kapop"] = [&engine, &shared](EngineContext::Call& call) {
         FileHandle& files = *shared.gFiles;
         LineImages& images = engine.lineImages();
         auto fail = [&engine, &images](const std::string& message) {

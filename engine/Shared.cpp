@@ -30,14 +30,14 @@ WrenPtr<wren::IHandleWords> Shared::createWords() {
     return createWren<wren::IHandleWords>(platform, wren::kHandleWordsClsid);
 }
 
-Shared::Shared(Platform& platform, ConsoleSink* console, const std::string& programName)
-    : platform(platform), gConsole(console) {
+Shared::Shared(Platform& host, ConsoleSink* console, const std::string& programName)
+    : platform(host), gConsole(console) {
     gFiles = std::make_unique<FileHandle>(platform, programName);
     gLetters = createLetters();
     gWords = createWords();
-    gCmds = std::make_unique<CmdList>(*gFiles);
-    gRecord = std::make_unique<Record>(*gFiles);
-    gBuffers = std::make_unique<FileBuffer>(*gFiles);
+    gCmds = std::make_unique<CmdList>(*gFiles, autobank);
+    gRecord = std::make_unique<Record>(*gFiles, autobank);
+    gBuffers = std::make_unique<FileBuffer>(*gFiles, autobank);
     gEngine = std::make_unique<Control>(*this);
     gFiles->setConsole(console);
 }
@@ -53,14 +53,14 @@ Shared::~Shared() {
 }
 
 void Shared::replaceCodeset(bool withBuffers) {
-    if (withBuffers) gBuffers = std::make_unique<FileBuffer>(*gFiles);
+    if (withBuffers) gBuffers = std::make_unique<FileBuffer>(*gFiles, autobank);
     gLetters = createLetters();
     gWords = createWords();
-    gCmds = std::make_unique<CmdList>(*gFiles);
-    gRecord = std::make_unique<Record>(*gFiles);
+    gCmds = std::make_unique<CmdList>(*gFiles, autobank);
+    gRecord = std::make_unique<Record>(*gFiles, autobank);
 }
 
-void Shared::replaceBuffers() { gBuffers = std::make_unique<FileBuffer>(*gFiles); }
+void Shared::replaceBuffers() { gBuffers = std::make_unique<FileBuffer>(*gFiles, autobank); }
 
 void Shared::ShowCritical(const std::string& text) { gFiles->critical(text); }
 

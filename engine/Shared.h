@@ -7,6 +7,7 @@
 #include <string>
 
 #include "codec/Wren.h"
+#include "text/Autobank.h"
 
 namespace kestrel {
 
@@ -49,6 +50,10 @@ public:
 
     Platform& platform;
     ConsoleSink* gConsole;
+    // The `autobank` switch of this engine; the command database, the record
+    // encoder and the buffer set read it when they convert pointers. It
+    // outlives every object that holds it, and `boot` keeps its value.
+    Autobank autobank;
     WrenPtr<wren::IHandleLetters> gLetters;
     WrenPtr<wren::IHandleWords> gWords;
     std::unique_ptr<CmdList> gCmds;

@@ -121,6 +121,7 @@ struct FileHandle::OpenEntry {
     std::string name;
     LineFileBuf file;
     bool open = false;
+    bool script = false;   // opened for line input
     bool writing = false;  // direction of the last transfer
     int lines = 0;
     // Position of the next transfer. Every move goes through this struct, so
@@ -281,11 +282,14 @@ void FileHandle::echo(const std::string& text, bool underline, int indent) {
     logLine(text, underline, indent);
 }
 
-void FileHandle::diagnostic(const std::string& text) {
+void FileHandle::diagnostic(const std::string& text) { diagnostic(text, {}); }
+
+void FileHandle::diagnostic(const std::string& text, const std::vector<std::string>& trail) {
     if (text.empty()) return;
     if (console_) {
         try {
             console_->diagnostic(text);
+            for (const std::string& line : trail) console_->diagnostic(line);
         } catch (const std::exception&) {
         }
     }
@@ -392,6 +396,7 @@ std::string FileHandle::OpenFile(std::string& name, const std::string& mode, boo
     std::string existing = platform_.resolveExisting(name);
     std::string path = existing.empty() ? platform_.nativePath(name) : existing;
     if (lowered == "input") {
+        entry->script = true;
         entry->open = !existing.empty() && entry->file.open(existing, std::ios::in | binary);
     } else if (lowered == "output") {
         entry->open = entry->file.open(path, std::ios::out | std::ios::trunc | binary);
@@ -441,6 +446,15 @@ void FileHandle::setLineno(int value) {
 std::string FileHandle::currentFileName() const {
     const OpenEntry* file = topOrNull();
     return file ? file->name : std::string();
+}
+
+std::vector<std::string> FileHandle::includers() const {
+    std::vector<std::string> places;
+    if (stack_.empty() || !stack_.back()->script) return places;
+    // A script's line counter stops at the line that included the next one.
+    for (auto file = stack_.rbegin() + 1; file != stack_.rend() && (*file)->script; ++file)
+        places.push_back((*file)->name + ":" + numeric::decimal((*file)->lines));
+    return places;
 }
 
 // --- typed reads and writes --------------------------------------------

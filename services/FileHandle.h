@@ -78,6 +78,10 @@ public:
     void setLineno(int value);
     // Full name of the current (top) file as opened, for diagnostics; "" for the log.
     std::string currentFileName() const;
+    // Where the current script was included from: "name:line" of each script
+    // below it that is reading it, innermost first, up to the first file on
+    // the stack that is no script. Empty when the current file is no script.
+    std::vector<std::string> includers() const;
 
     // --- names ---------------------------------------------------------
     std::string filename(const std::string& kind) const;
@@ -97,6 +101,10 @@ public:
     // log gets it like an echo, the console hands it to its diagnostic
     // channel (standard error in kestrel), hidden or not.
     void diagnostic(const std::string& text);
+    // The same with lines that follow the text on the console's diagnostic
+    // channel only (the files that included the current one); the log keeps
+    // one line per diagnostic.
+    void diagnostic(const std::string& text, const std::vector<std::string>& trail);
     void cls();
     void setConsole(ConsoleSink* console) { console_ = console; }
     ConsoleSink* console() const { return console_; }

@@ -1,15 +1,16 @@
 #include "text/Autobank.h"
 
+#include "text/Numeric.h"
+
 namespace kestrel {
 
 namespace {
-// Deliberately process-wide: the setting belongs to the program, and every
-// pointer conversion in either program reads it.
-bool gAutobankOn = true;
+constexpr double kImageBase = 134217728.0;  // 0x08000000
 }  // namespace
 
-bool autobank() { return gAutobankOn; }
-
-void setAutobank(bool on) { gAutobankOn = on; }
+int32_t Autobank::pointerOf(double offset) const {
+    if (on_ && offset > 0 && offset < kImageBase) return numeric::toInt32(offset + kImageBase);
+    return numeric::toInt32(offset);
+}
 
 }  // namespace kestrel

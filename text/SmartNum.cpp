@@ -13,8 +13,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr double kImageBase = 134217728.0;  // 0x08000000
-
 // One byte from the hex pair at `pos`: blanks are skipped and the pair ends at
 // its first non-hex character, so "ZZ" gives 0 and "1Z" gives 1.
 uint8_t pairByte(const std::string& digits, size_t pos) {
@@ -28,11 +26,6 @@ uint8_t pairByte(const std::string& digits, size_t pos) {
         value = value * 16 + static_cast<unsigned>(d);
     }
     return static_cast<uint8_t>(value);
-}
-
-int32_t pointerOf(double offset) {
-    if (autobank() && offset > 0 && offset < kImageBase) return numeric::toInt32(offset + kImageBase);
-    return numeric::toInt32(offset);
 }
 
 bool isPointerKind(int size) { return size == -3 || size == -8 || size == -9; }
@@ -109,7 +102,7 @@ std::string SmartNum::kaCodevals(std::span<const std::string_view> words, std::s
     // Lists that splitting would change (empty words, blanks, more than 16
     // fields) go through the text, on fresh slots: the text path reads slots
     // past the end of a shorter list.
-    *this = SmartNum();
+    *this = SmartNum(*autobank_);
     std::string source;
     pointers.clear();
     for (size_t i = 0; i < words.size(); ++i) {
@@ -163,6 +156,7 @@ std::string SmartNum::codeFields(std::string& mask) {
             continue;
         }
         if (code > 7 && !dollarType) result += type;
+        else if (dollarType) numberpush(result, numeric::decimal(CPtr(word, *autobank_)), -fieldCode);
         else numberpush(result, word, -fieldCode);
     }
     mask = std::move(pointers);
@@ -202,7 +196,7 @@ std::string digitField(std::string_view number, int size) {
     size_t length;  // hex digits that make up the field
     if (size <= 0) {
         length = static_cast<size_t>(SmartNum::STransLength(size, 1));
-        const std::string value = isPointerKind(size) ? numeric::decimal(SmartNum::CPtr(std::string(number))) : std::string(number);
+        const std::string value(number);
         if (value.size() >= 2 && value[0] == '&' && (value[1] == 'h' || value[1] == 'H'))
             digits = textkit::upper(std::string_view(value).substr(2));
         else
@@ -243,7 +237,7 @@ void SmartNum::numberpush(std::string& field, std::string_view number, int size)
         uint64_t value = 0;
         bool whole = true;
         if (isPointerKind(size)) {
-            value = leadingDigits(static_cast<uint32_t>(pointerOf(numeric::read(number))), length);
+            value = leadingDigits(static_cast<uint32_t>(numeric::toInt32(numeric::read(number))), length);
         } else if (number.size() >= 2 && number[0] == '&' && (number[1] == 'h' || number[1] == 'H')) {
             whole = readHex(number.substr(2), std::min<size_t>(length, 16), value);
         } else {
@@ -271,7 +265,9 @@ std::string SmartNum::numberpull(const std::string& bytes, int /*size*/) {
     return word;
 }
 
-int32_t SmartNum::CPtr(const std::string& base) { return pointerOf(numeric::read(base)); }
+int32_t SmartNum::CPtr(const std::string& base, const Autobank& autobank) {
+    return autobank.pointerOf(numeric::read(base));
+}
 
 std::string SmartNum::STransLabel(int size) {
     if (size > 0 || size < -13) return {};

@@ -12,6 +12,7 @@
 #include "commands/CmdList.h"
 #include "engine/Control.h"
 #include "services/FileHandle.h"
+#include "text/Autobank.h"
 #include "text/SmartNum.h"
 
 namespace kestrel::bench {
@@ -48,7 +49,8 @@ void BM_EncodeLine(benchmark::State& state) {
 BENCHMARK(BM_EncodeLine);
 
 void BM_KaCodevals(benchmark::State& state) {
-    SmartNum num;
+    const Autobank autobank;
+    SmartNum num(autobank);
     for (auto _ : state) {
         std::string mask = "0,0,1,2,3";
         benchmark::DoNotOptimize(num.kaCodevals("17 5 &h1234 305419896 lbl42", mask));

@@ -122,12 +122,49 @@ TEST_F(CheckedBufferFiles, KeysTakenInTheSetOrTwiceInTheFileRefuseTheWholeFile) 
     EXPECT_EQ(set.buffer(0), "abcd");
     EXPECT_EQ(set.buffer(16), "before");
 
-    FileBuffer fresh(files);
+    FileBuffer fresh(files, autobank);
     spit(path("twice.buf"), file(word(2) + record(0, 0, 3, "p") + record(0, 0, 3, "q"), groups(0, ""),
                                  dataRecord(0, "abcd")));
     EXPECT_THROW(load(fresh, "twice.buf"), DuplicateKeyError);
     EXPECT_EQ(fresh.count(16), 0);
     EXPECT_EQ(fresh.slotKind(0), FileBuffer::SlotKind::Empty);
+}
+
+TEST_F(CheckedBufferFiles, ALateClashTakesBackEveryKeyTheFileHadAdded) {
+    // Pointers and the labels of buffer 0 are in the lists before the label
+    // of buffer 1 clashes with "kept"; afterwards their keys must be free.
+    auto build = [&](const std::string& secondLabel) {
+        const std::string labelGroups = word(2) + record(0, 0, 3, "start") + record(0, 4, 3, "&h4000") + word(1) +
+                                        record(1, 0, 3, secondLabel) + std::string(28, '\0');
+        return file(word(2) + record(0, 2, 3, "start") + record(1, 100000, 3, "&h4000"), labelGroups,
+                    dataRecord(0, "ab!PTRcd") + dataRecord(1, "wxyz"));
+    };
+    FileBuffer fresh(files, autobank);
+    put(fresh, 1, "kept", "1234");
+    spit(path("clash.buf"), build("kept"));
+    EXPECT_THROW(load(fresh, "clash.buf"), DuplicateKeyError);
+    EXPECT_EQ(fresh.count(16), 0);
+    EXPECT_EQ(fresh.count(0), 0);
+    EXPECT_EQ(fresh.count(1), 1);
+    EXPECT_FALSE(fresh.labels(0).contains("start"));
+    EXPECT_FALSE(fresh.labels(0).contains("&h4000"));
+    EXPECT_FALSE(fresh.pointers().contains(" 2"));
+
+    // The same file without the clash loads, under its own keys and merged.
+    spit(path("clean.buf"), build("other"));
+    load(fresh, "clean.buf");
+    EXPECT_EQ(fresh.count(16), 2);
+    EXPECT_EQ(fresh.labels(0).byKey("&H4000")->Offset, 4);
+    EXPECT_EQ(fresh.labels(1).byKey("other")->Offset, 4);  // behind the 4 bytes buffer 1 held
+    EXPECT_EQ(fresh.pointers().byKey(" 100004")->name, "&h4000");
+
+    // Merged under a prefix, the pointer keys are texts; a clash takes them back too.
+    put(fresh, 1, "m.kept", "");
+    spit(path("clash2.buf"), build("kept"));
+    EXPECT_THROW(load(fresh, "clash2.buf", "m"), DuplicateKeyError);
+    EXPECT_FALSE(fresh.pointers().contains("m. 2"));
+    EXPECT_FALSE(fresh.labels(0).contains("m.start"));
+    EXPECT_EQ(fresh.count(16), 2);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ TEST_F(BufferFiles, EmptySetWritesHeaderCommentAndSixteenEmptyGroups) {
     EXPECT_TRUE(logged("|"));
     EXPECT_TRUE(logged("\\- Processed 16 Buffers"));
 
-    FileBuffer other(files);
+    FileBuffer other(files, autobank);
     other.setBuffer(16, "old comment");
     load(other, "empty.buf");
     EXPECT_EQ(other.buffer(16), "NO COMMENT");
@@ -55,7 +55,7 @@ TEST_F(BufferFiles, RoundTripKeepsPointersLabelsAndEveryByteValue) {
     set.setBuffer(16, all);
     save(set, "all.buf");
 
-    FileBuffer back(files);
+    FileBuffer back(files, autobank);
     load(back, "all.buf");
     EXPECT_EQ(back.buffer(0), all + "!PTR");
     EXPECT_EQ(back.buffer(7), all);
@@ -76,7 +76,7 @@ TEST_F(BufferFiles, RoundTripKeepsPointersLabelsAndEveryByteValue) {
 TEST_F(BufferFiles, MergePrefixNamesEverythingOfTheFile) {
     put(set, 0, "Start", "abcd", "Loop,0,3");
     save(set, "music.buf");
-    FileBuffer merged(files);
+    FileBuffer merged(files, autobank);
     load(merged, "music.buf", "Music");
     EXPECT_EQ(merged.labels(0).at(1)->name, "music.start");
     EXPECT_EQ(merged.pointers().byKey("music. 0")->name, "music.loop");
@@ -101,14 +101,14 @@ TEST_F(BufferFiles, ForeignHeaderIsRefusedExceptByPlover) {
     EXPECT_EQ(set.buffer(16), "mine");
     EXPECT_EQ(set.slotKind(2), FileBuffer::SlotKind::Empty);
 
-    FileBuffer plover(files, "Plover");
+    FileBuffer plover(files, autobank, "Plover");
     load(plover, "foreign.buf");
     EXPECT_EQ(plover.buffer(2), "xy");
     EXPECT_EQ(plover.buffer(16), "c");
 }
 
 TEST_F(BufferFiles, MergingBehindExistingBytesShiftsLabelsAndPointers) {
-    FileBuffer second(files);
+    FileBuffer second(files, autobank);
     put(second, 2, "song", "ab!PTRcd", "song,2,3");
     save(second, "second.buf");
 
@@ -139,7 +139,7 @@ TEST_F(BufferFiles, OversizedSetIsRefusedBeforeAnyByteIsWritten) {
         EXPECT_EQ(slurp(path(name)), "");
     };
     {
-        FileBuffer big(files);
+        FileBuffer big(files, autobank);
         big.setBuffer(3, std::string(32768, 'a'));
         expectRefused(big, "buffer.buf", "buffer 3");
         big.setBuffer(3, std::string(32767, 'a'));
@@ -147,23 +147,23 @@ TEST_F(BufferFiles, OversizedSetIsRefusedBeforeAnyByteIsWritten) {
         EXPECT_EQ(save(big, "buffer-ok.buf").size(), 32767u + 64);
     }
     {
-        FileBuffer big(files);
+        FileBuffer big(files, autobank);
         big.setBuffer(16, std::string(40000, 'c'));
         expectRefused(big, "comment.buf", "comment");
     }
     {
-        FileBuffer big(files);
+        FileBuffer big(files, autobank);
         put(big, 0, std::string(32768, 'n'), "x");
         expectRefused(big, "name.buf", "label name");
     }
     {
-        FileBuffer big(files);
+        FileBuffer big(files, autobank);
         for (int i = 0; i < 32768; ++i) put(big, i / 20000, "", "", "t," + std::to_string(i % 20000 * 4) + ",3");
         EXPECT_EQ(big.count(16), 32768);
         expectRefused(big, "pointers.buf", "pointers");
     }
     {
-        FileBuffer big(files);
+        FileBuffer big(files, autobank);
         for (int i = 0; i < 32768; ++i) put(big, 1, "l" + std::to_string(i), "");
         expectRefused(big, "labels.buf", "labels");
     }
@@ -172,7 +172,7 @@ TEST_F(BufferFiles, OversizedSetIsRefusedBeforeAnyByteIsWritten) {
 class DamagedBufferFiles : public BufferFixture {
 protected:
     std::string validFile() {
-        FileBuffer source(files);
+        FileBuffer source(files, autobank);
         put(source, 0, "start", "abcdefgh", "start,2,3");
         put(source, 3, "three", "xyz");
         source.setBuffer(16, "comment");
@@ -194,7 +194,7 @@ protected:
 TEST_F(DamagedBufferFiles, EveryTruncationFailsCleanlyAndLeavesTheSetAsItWas) {
     const std::string valid = validFile();
     for (std::size_t cut = 1; cut < valid.size(); ++cut) {
-        FileBuffer into(files);
+        FileBuffer into(files, autobank);
         into.setBuffer(16, "before");
         const bool loaded = tryLoad(valid.substr(0, cut), into);
         // Only the cut before the last data record leaves a well-formed file:
@@ -212,11 +212,11 @@ TEST_F(DamagedBufferFiles, EveryTruncationFailsCleanlyAndLeavesTheSetAsItWas) {
 
 TEST_F(DamagedBufferFiles, BadCountsAndBufferNumbersAreFormatErrors) {
     const std::string head = stringField("Kestrel") + stringField("c");
-    FileBuffer a(files);
+    FileBuffer a(files, autobank);
     spit(path("neg.buf"), head + bytes({0xFF, 0xFF}));
     EXPECT_THROW(load(a, "neg.buf"), FormatError);
 
-    FileBuffer b(files);
+    FileBuffer b(files, autobank);
     spit(path("high.buf"), head + bytes({0, 0}) + sixteenEmptyGroups() + bytes({1}) + stringField("ok") +
                                bytes({17}) + stringField("no"));
     try {
@@ -227,7 +227,7 @@ TEST_F(DamagedBufferFiles, BadCountsAndBufferNumbersAreFormatErrors) {
     }
     EXPECT_EQ(b.slotKind(1), FileBuffer::SlotKind::Empty);
 
-    FileBuffer c(files);
+    FileBuffer c(files, autobank);
     spit(path("long.buf"), head + bytes({0x10, 0x00}) + bytes({0, 1, 2, 3}));
     EXPECT_THROW(load(c, "long.buf"), FormatError);
 }
@@ -240,7 +240,7 @@ TEST_F(DamagedBufferFiles, GarbageNeverCrashes) {
         const int flips = 1 + static_cast<int>(random() % 4);
         for (int i = 0; i < flips; ++i) data[random() % data.size()] = static_cast<char>(random() & 0xFF);
         if (round % 3 == 0) data.resize(random() % data.size());
-        FileBuffer into(files, round % 2 ? "Plover" : "Kestrel");
+        FileBuffer into(files, autobank, round % 2 ? "Plover" : "Kestrel");
         tryLoad(data, into);
         if (into.count(0) > 0) into.Get_Data(1, 0);
     }

@@ -33,12 +33,10 @@ inline std::string hexDump(const std::string& data) {
 
 class BufferFixture : public ::testing::Test {
 protected:
-    BufferFixture() : dir_(freshDir()), platform(dir_.string()), files(platform, "kestrel"), set(files) {
+    BufferFixture() : dir_(freshDir()), platform(dir_.string()), files(platform, "kestrel"), set(files, autobank) {
         files.setConsole(&console);
-        setAutobank(true);
     }
     ~BufferFixture() override {
-        setAutobank(true);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
@@ -112,6 +110,7 @@ protected:
     FakePlatform platform;
     RecordingConsole console;
     FileHandle files;
+    Autobank autobank;
     FileBuffer set;
 };
 

@@ -70,7 +70,7 @@ TEST_F(Burning, AddressNamesPlaceTheirLabelAndZeroMeansFloating) {
 
 TEST_F(Burning, FillWritesOverExactlyTheLabelledBytes) {
     for (int fill : {255, 0}) {
-        FileBuffer filled(files);
+        FileBuffer filled(files, autobank);
         put(filled, 2, "", "unlabelled");
         put(filled, 2, "f", "abcdef");
         filled.pushoffsett("f", 0x100);
@@ -207,7 +207,7 @@ TEST_F(Burning, PlanCollectsFloatingPointersForTheCallerToAskAbout) {
 }
 
 TEST_F(Burning, HeaderRuleDecidesWhichBufferFilesAreRead) {
-    FileBuffer any(files, "Kestrel", [](const std::string& header) { return header.rfind("Kes", 0) == 0; });
+    FileBuffer any(files, autobank, "Kestrel", [](const std::string& header) { return header.rfind("Kes", 0) == 0; });
     put(set, 0, "x", "abc");
     std::string out = path("set.buf");
     ASSERT_FALSE(files.OpenFile(out, "write").empty());
@@ -218,7 +218,7 @@ TEST_F(Burning, HeaderRuleDecidesWhichBufferFilesAreRead) {
     files.closefile();
     EXPECT_EQ(any.count(0), 1);
 
-    FileBuffer strict(files, "Other", [](const std::string&) { return false; });
+    FileBuffer strict(files, autobank, "Other", [](const std::string&) { return false; });
     ASSERT_FALSE(files.OpenFile(out, "read").empty());
     EXPECT_THROW(strict.readbuffer(""), FormatError);
     files.closefile();

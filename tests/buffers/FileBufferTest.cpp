@@ -93,7 +93,7 @@ TEST_F(FileBufferModel, PointerTargetsAreLowerCasedButTheLastPieceAndSingleLette
     // Lists with and without blanks or hexadecimal marks take different
     // paths through the splitter; both read the same way.
     for (const std::string& list : {std::string("LabA,0,3,B,4,3"), std::string("LabA, 0,3,B,4,3")}) {
-        FileBuffer other(files);
+        FileBuffer other(files, autobank);
         put(other, 0, "", "!PTR!PTR", list);
         ASSERT_EQ(other.count(16), 2) << list;
         EXPECT_EQ(other.pointers().at(1)->name, "laba") << list;

@@ -78,5 +78,29 @@ TEST(OffsetList, NumberKeysAndTheirTextsAreTheSameKeys) {
     EXPECT_EQ(OffsetList::keyText(Key::spaced, 0), " 0");
 }
 
+TEST(OffsetList, TryAddAndRemoveLastUndoAddsUnderTextsOfEveryShape) {
+    OffsetList list;
+    list.add(record("kept", 0), "kept");
+    EXPECT_FALSE(list.tryAdd(record("x", 1), "KEPT"));
+    ASSERT_TRUE(list.tryAdd(record("a", 1), "&hC"));  // a number-shaped text
+    ASSERT_TRUE(list.tryAdd(record("b", 2), "b"));
+    ASSERT_TRUE(list.tryAdd(record("", 3), ""));  // no key
+    EXPECT_FALSE(list.tryAdd(record("c", 4), "&Hc"));
+    EXPECT_TRUE(list.contains(OffsetList::NumberKey::hex, 12));
+    EXPECT_EQ(list.count(), 4);
+
+    list.removeLast("");
+    list.removeLast("b");
+    list.removeLast("&hC");
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_FALSE(list.contains("b"));
+    EXPECT_FALSE(list.contains(OffsetList::NumberKey::hex, 12));
+    EXPECT_EQ(list.byKey("kept"), list.at(1));
+    // The keys are free again.
+    list.add(record("b2", 5), "B");
+    list.add(record("a2", 6), OffsetList::NumberKey::hex, 12);
+    EXPECT_EQ(list.byKey("&hc")->name, "a2");
+}
+
 } // namespace
 } // namespace kestrel

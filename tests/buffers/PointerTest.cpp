@@ -30,7 +30,7 @@ TEST_F(Pointers, PatchesTheLabelAddressAsAPointer) {
     EXPECT_TRUE(logged(" - Adjusting lab in 0 at 8001000"));
     EXPECT_EQ(set.inname(), "lab");  // the pointer is the current record
 
-    setAutobank(false);
+    autobank.set(false);
     set.pointerpop(1);
     EXPECT_EQ(hexDump(set.buffer(0).substr(12, 4)), hexDump(bytes({0x00, 0x10, 0x00, 0x00})));
 }
@@ -106,7 +106,7 @@ TEST_F(Pointers, PatchLandsInTheBufferThatHoldsThePointer) {
 
 TEST_F(Pointers, PointerPeekPutsNamesBackIntoDecodedText) {
     // A pointer loaded from a buffer file is keyed by its spaced decimal offset.
-    FileBuffer source(files);
+    FileBuffer source(files, autobank);
     put(source, 0, "", std::string(4101, '\0'));
     put(source, 0, "", "!PTR", "loop,0,3");
     save(source, "peek.buf");
@@ -124,7 +124,7 @@ TEST_F(Pointers, PointerPeekPutsNamesBackIntoDecodedText) {
 }
 
 TEST_F(Pointers, PointerPeekLeavesLongerPlaceholdersAlone) {
-    FileBuffer source(files);
+    FileBuffer source(files, autobank);
     put(source, 0, "", std::string(1, '\5') + "!PTR" + std::string(16, '\x0C') + "\5!PTR",
         "first,1,3,second,22,3");
     save(source, "two.buf");
@@ -143,7 +143,7 @@ TEST_F(Pointers, PointerpokeRecordsEachTargetOnce) {
     EXPECT_EQ(set.pointers().at(1)->mode, 3);
     EXPECT_EQ(set.pointers().byKey("label")->mode, 8);
     EXPECT_TRUE(logged("&h8001234"));
-    setAutobank(false);
+    autobank.set(false);
     set.pointerpoke("&h8005678,3");
     EXPECT_EQ(set.pointers().at(3)->Offset, 0);
 }

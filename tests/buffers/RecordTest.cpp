@@ -9,7 +9,7 @@ namespace {
 
 class Records : public BufferFixture {
 protected:
-    Record record{files};
+    Record record{files, autobank};
 };
 
 TEST_F(Records, DrawEncodesWidthsAndHexValues) {

@@ -1,4 +1,4 @@
-// The free-space search against a plain, literal reading of its rule.
+// The free-space search against a slow, step-by-step form of its rule.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,7 +24,7 @@ std::string readPadded(const std::string& image, int64_t position, int64_t count
     return out;
 }
 
-// The rule read literally: a window per step, the first probe match, the
+// The rule step by step: a window per step, the first probe match, the
 // N-byte check from two past the match, five at most, no address twice.
 std::vector<int64_t> reference(const std::string& image, const Request& r) {
     std::vector<int64_t> found;
@@ -123,7 +123,7 @@ TEST(FreeSpaceSearch, RunsBeyondAWindowsReachAreMissedAsTheRuleSays) {
     EXPECT_EQ(search(image, r), reference(image, r));
 }
 
-TEST(FreeSpaceSearch, AgreesWithTheLiteralRuleOnRandomImages) {
+TEST(FreeSpaceSearch, AgreesWithTheStepByStepRuleOnRandomImages) {
     std::mt19937 random(20261207);
     for (int round = 0; round < 300; ++round) {
         const auto length = static_cast<std::size_t>(std::uniform_int_distribution<int>(0, 40000)(random));

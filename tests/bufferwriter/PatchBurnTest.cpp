@@ -8,7 +8,6 @@
 
 #include "PloverFixture.h"
 #include "ReferencePatch.h"
-#include "text/Autobank.h"
 
 namespace kestrel::test {
 namespace {
@@ -79,7 +78,6 @@ TEST_F(PatchBurnTest, EveryPatchAppliedToTheOriginalIsTheBurnedImage) {
         EXPECT_EQ(reference::applyIps(slurp(path(name + ".ips")), original), burned);
         EXPECT_EQ(reference::applyBps(slurp(path(name + ".bps")), original), burned);
     }
-    setAutobank(true);
 }
 
 TEST_F(PatchBurnTest, PatchesNeedAKnownExtensionAndAnImage) {

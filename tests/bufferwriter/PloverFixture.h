@@ -35,7 +35,7 @@ protected:
     // Writes a buffer file the way the compiler does; returns its path.
     std::string writeBuf(const std::string& name, const std::vector<LabelSpec>& labels,
                          const std::string& comment = "") {
-        FileBuffer fresh(files);
+        FileBuffer fresh(files, autobank);
         for (const LabelSpec& label : labels) put(fresh, label.buffer, label.name, label.data, label.pointers);
         if (!comment.empty()) fresh.setBuffer(FileBuffer::kCommentSlot, comment);
         save(fresh, name);

@@ -50,11 +50,9 @@ struct Parm {
 
 class CommandsFixture : public ::testing::Test {
 protected:
-    CommandsFixture() : files(platform, "kestrel"), cmds(files) {
+    CommandsFixture() : files(platform, "kestrel"), cmds(files, autobank) {
         files.setConsole(&console);
-        setAutobank(true);
     }
-    ~CommandsFixture() override { setAutobank(true); }
 
     void command(const std::string& keyword, int byte, std::initializer_list<Parm> parms = {}) {
         tCmd& cmd = cmds.newcmd();
@@ -103,6 +101,7 @@ protected:
     FakePlatform platform;
     RecordingConsole console;
     FileHandle files;
+    Autobank autobank;
     CmdList cmds;
 };
 

@@ -116,7 +116,7 @@ TEST_F(Encode, SubCommandLineIsIndented) {
     {
         FileHandle logFiles(platform, "cmdtest");
         path = logFiles.logPath();
-        CmdList list(logFiles);
+        CmdList list(logFiles, autobank);
         list.newcmd().keyword = "next";
         list.newcmd().bytecode = 0x12;
         list.add();

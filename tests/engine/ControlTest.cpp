@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "buffers/BurnPlan.h"
 #include "text/KestrelError.h"
 
 namespace kestrel::test {
@@ -72,7 +73,7 @@ TEST_F(ControlTest, TextLinesEncodeThroughTheCharacterTable) {
 }
 
 TEST_F(ControlTest, CommentsAndBlocks) {
-    shared->gEngine->fEcho = true;
+    shared->gEngine->switches().fEcho = true;
     run("' a remark");
     EXPECT_TRUE(logged(" a remark"));
     run("/ open");
@@ -165,6 +166,31 @@ TEST_F(ControlTest, SwitchesLogTheirValues) {
     run("#autobank off");
     EXPECT_TRUE(logged(": Autobank False"));
     run("#autobank on");
+}
+
+// The switch belongs to the engine's shared objects: a second engine starts
+// with its own (on), and neither a new engine nor `boot` changes the first's.
+TEST_F(ControlTest, TwoEnginesKeepTheirOwnAutobank) {
+    auto pointerValue = [](Shared& engine) {
+        engine.gEngine->pending("#kapush start 256");
+        engine.gEngine->pending("#org start; goto start");
+        const BurnPlan plan = engine.gBuffers->planBurn();
+        return plan.pointers.empty() ? 0 : plan.pointers.front().value;
+    };
+    run("#autobank off");
+    RecordingConsole otherConsole;
+    Shared other(*platform, &otherConsole);
+    other.gEngine->pending("#boot demo");
+    EXPECT_TRUE(other.autobank.on());
+    EXPECT_FALSE(shared->autobank.on()) << "a second engine leaves the first's switch alone";
+    EXPECT_EQ(pointerValue(other), 0x08000100);
+    EXPECT_EQ(pointerValue(*shared), 0x100);
+
+    other.gEngine->pending("#autobank off");
+    run("#autobank on");
+    run("#boot base");
+    EXPECT_TRUE(shared->autobank.on()) << "boot keeps the switch";
+    EXPECT_FALSE(other.autobank.on());
 }
 
 TEST_F(ControlTest, WarningsNameFileAndLineAndLeaveTheStatusAlone) {

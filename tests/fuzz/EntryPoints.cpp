@@ -13,7 +13,6 @@
 #include "engine/Control.h"
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
-#include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "support/CurrentDirectory.h"
 #include "support/ScriptScan.h"
@@ -121,7 +120,6 @@ const std::string& EntryPoints::codesetHeader() {
 }
 
 EntryPoints::EntryPoints() : dir_(freshFolder()), platform_(dir_.string()) {
-    setAutobank(true);
     writeScratch("base/includes.ksh", baseHeader());
     writeScratch("fuzz/includes.ksh", codesetHeader());
     shared_ = std::make_unique<Shared>(platform_, nullptr);
@@ -181,7 +179,7 @@ void EntryPoints::readbuffer(const std::string& file) {
 
     // What a reader accepts burns with every placeholder patched.
     {
-        FileBuffer burnt(*shared_->gFiles);
+        FileBuffer burnt(*shared_->gFiles, shared_->autobank);
         open("in.buf", "read");
         bool read = false;
         attempt([&] {
@@ -203,7 +201,7 @@ void EntryPoints::readbuffer(const std::string& file) {
     attempt([&] { shared_->gEngine->KaScript(); });
 
     // The buffer writer's set reads a file of any header.
-    FileBuffer plover(*shared_->gFiles, "Plover");
+    FileBuffer plover(*shared_->gFiles, shared_->autobank, "Plover");
     open("in.buf", "read");
     attempt([&] { plover.readbuffer(""); });
     opened.closeAll();

@@ -87,19 +87,19 @@ std::vector<Seed> Seeds::bufferFiles() {
 
     std::vector<Seed> out;
     {
-        FileBuffer set(files);
+        FileBuffer set(files, entries_.shared().autobank);
         out.push_back({"empty-set.buf", save(set)});
     }
     {
         // The smallest useful file: three bytes under one label.
-        FileBuffer set(files);
+        FileBuffer set(files, entries_.shared().autobank);
         put(set, 0, "start", 0, "\x01\x02\x03");
         out.push_back({"one-label.buf", save(set)});
     }
     {
         // Commands with a pointer to a second label, text and movement data,
         // labels in three buffers and a comment.
-        FileBuffer set(files);
+        FileBuffer set(files, entries_.shared().autobank);
         set.setBuffer(16, "fuzz seed");
         put(set, 0, "main", 3, assemble({"wait 5", "flag 0x1234"}));
         put(set, 0, "", 3, "\x05!PTR", "loop,1,3");
@@ -110,7 +110,7 @@ std::vector<Seed> Seeds::bufferFiles() {
     }
     {
         // Every command, a second pointer kind and two labels at one offset.
-        FileBuffer set(files);
+        FileBuffer set(files, entries_.shared().autobank);
         put(set, 0, "all", 3, assemble(everyStatement()));
         put(set, 0, "same", 3, "");
         put(set, 0, "tail", 3, std::string("\x08", 1) + "!PTR", "&h40,1,8");
@@ -119,7 +119,7 @@ std::vector<Seed> Seeds::bufferFiles() {
     }
     {
         // Directives planted behind line breaks in the comment and a text.
-        FileBuffer set(files);
+        FileBuffer set(files, entries_.shared().autobank);
         set.setBuffer(16, "x\r\n#del sentinel.txt\n#mkdir planted\r;#del sentinel.txt");
         put(set, 0, "main", 3, assemble({"wait 5"}));
         put(set, 1, "talk", 8, "A\n#del sentinel.txt\r\n;#mkdir planted\xFF");
@@ -128,7 +128,7 @@ std::vector<Seed> Seeds::bufferFiles() {
     {
         // The same in a label and a pointer name (the reader refuses both;
         // edits of them explore what is near).
-        FileBuffer set(files);
+        FileBuffer set(files, entries_.shared().autobank);
         put(set, 0, "x\r\n#del sentinel.txt", 3, "\x05!PTR", "y;#mkdir planted,1,3");
         out.push_back({"planted-names.buf", save(set)});
     }

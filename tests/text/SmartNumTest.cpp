@@ -23,21 +23,38 @@ std::string bytes(std::initializer_list<int> values) {
 
 class AutobankOn : public ::testing::Test {
 protected:
-    void SetUp() override { setAutobank(true); }
-    void TearDown() override { setAutobank(true); }
+    Autobank bank;
 };
 
 TEST_F(AutobankOn, CPtrAddsImageBaseBelowIt) {
-    EXPECT_EQ(SmartNum::CPtr("&h100"), 0x08000100);
-    EXPECT_EQ(SmartNum::CPtr("&h8000000"), 0x08000000);
-    EXPECT_EQ(SmartNum::CPtr("&h8000100"), 0x08000100);  // converting twice is harmless
-    EXPECT_EQ(SmartNum::CPtr("0"), 0);
-    EXPECT_EQ(SmartNum::CPtr("&h8000"), -32768);
+    EXPECT_TRUE(bank.on()) << "the switch is on at start";
+    EXPECT_EQ(SmartNum::CPtr("&h100", bank), 0x08000100);
+    EXPECT_EQ(SmartNum::CPtr("&h8000000", bank), 0x08000000);
+    EXPECT_EQ(SmartNum::CPtr("&h8000100", bank), 0x08000100);  // converting twice is harmless
+    EXPECT_EQ(SmartNum::CPtr("0", bank), 0);
+    EXPECT_EQ(SmartNum::CPtr("&h8000", bank), -32768);
     EXPECT_EQ(SmartNum::numberpush("&h8000", -3), bytes({0x00, 0x80, 0xFF, 0xFF}));
-    setAutobank(false);
-    EXPECT_FALSE(autobank());
-    EXPECT_EQ(SmartNum::CPtr("&h100"), 0x100);
+    EXPECT_THROW(SmartNum::CPtr("&h7FFFFFFF0", bank), OverflowError);
+    bank.set(false);
+    EXPECT_FALSE(bank.on());
+    EXPECT_EQ(SmartNum::CPtr("&h100", bank), 0x100);
     EXPECT_EQ(SmartNum::numberpush("4096", -9), bytes({0x00, 0x10, 0x00, 0x00}));
+}
+
+// A pointer field is the number it is given; the switch acts where an offset
+// becomes a pointer, read at each conversion.
+TEST_F(AutobankOn, DollarEntriesFollowTheSwitchOfTheirConverter) {
+    SmartNum num(bank);
+    EXPECT_EQ(SmartNum::numberpush("256", -3), bytes({0x00, 0x01, 0x00, 0x00}));
+    std::string mask = "$1";
+    EXPECT_EQ(num.kaCodevals("256", mask), bytes({0x00, 0x01, 0x00, 0x08}));
+    bank.set(false);
+    mask = "$1";
+    EXPECT_EQ(num.kaCodevals("256", mask), bytes({0x00, 0x01, 0x00, 0x00}));
+    Autobank other;
+    SmartNum elsewhere(other);
+    mask = "$1";
+    EXPECT_EQ(elsewhere.kaCodevals("256", mask), bytes({0x00, 0x01, 0x00, 0x08})) << "each switch is its own";
 }
 
 TEST(SmartNumPush, FieldsAreLittleEndianAndKeepLeadingDigits) {
@@ -82,7 +99,7 @@ TEST(SmartNumTypes, LengthsAndLabels) {
 }
 
 TEST_F(AutobankOn, CodevalsLeavesPointerSlotsOpen) {
-    SmartNum num;
+    SmartNum num(bank);
     std::string mask = "0,1,3";
     EXPECT_EQ(num.kaCodevals("5 &h1234 lbl", mask), bytes({0x05, 0x34, 0x12}) + "!PTR");
     EXPECT_EQ(mask, "lbl,3,3");
@@ -101,7 +118,8 @@ TEST_F(AutobankOn, CodevalsLeavesPointerSlotsOpen) {
 }
 
 TEST(SmartNumCodevals, UserParametersWriteMarkers) {
-    SmartNum num;
+    const Autobank bank;
+    SmartNum num(bank);
     std::string mask = "1";
     EXPECT_EQ(num.kaCodevals("$1", mask), "12");
     EXPECT_EQ(mask, "");
@@ -111,14 +129,15 @@ TEST(SmartNumCodevals, UserParametersWriteMarkers) {
 }
 
 TEST(SmartNumCodevals, EmptyArgumentsReuseHolders) {
-    SmartNum num;
+    const Autobank bank;
+    SmartNum num(bank);
     std::string mask = "0,1";
     num.kaCodevals("1 2", mask);
     mask = "";
     EXPECT_EQ(num.kaCodevals("3 4", mask), bytes({0x03, 0x04, 0x00}));
     EXPECT_EQ(num.valueHolder().values(1), "4");
 
-    SmartNum fresh;
+    SmartNum fresh(bank);
     mask = "0";
     EXPECT_THROW(fresh.kaCodevals("1 2", mask), TypeMismatchError);  // no type for "2"
     mask = "x";
@@ -160,9 +179,9 @@ TEST_F(AutobankOn, CodevalsOfWordListsMatchesTheTextPath) {
         for (std::string_view t : types) mask.append(mask.empty() ? "" : ",").append(t);
         const std::string byText = codevalsOutcome([&](std::string& pointers) {
             pointers = mask;
-            return SmartNum().kaCodevals(source, pointers);
+            return SmartNum(bank).kaCodevals(source, pointers);
         });
-        SmartNum reused;  // earlier calls leave nothing behind
+        SmartNum reused(bank);  // earlier calls leave nothing behind
         std::string ignored = "0,0,0,0";
         reused.kaCodevals("9 9 9 9", ignored);
         const std::string byWords =
@@ -176,7 +195,7 @@ TEST_F(AutobankOn, CodevalsOfWordListsMatchesTheTextPath) {
 TEST_F(AutobankOn, PushOfWholeNumbersMatchesTheirDigitText) {
     auto viaDigits = [](const std::string& word, int size) {
         const int length = SmartNum::STransLength(size, 1);
-        std::string digits = size == -3 ? numeric::hexText(SmartNum::CPtr(word))
+        std::string digits = size == -3 ? numeric::hexText(numeric::toInt32(numeric::read(word)))
                              : word.starts_with("&h")
                                  ? textkit::upper(word.substr(2))
                                  : numeric::hexText(numeric::read(word));
@@ -197,7 +216,8 @@ TEST_F(AutobankOn, PushOfWholeNumbersMatchesTheirDigitText) {
 }
 
 TEST(SmartNumRipvals, DecodesByTypeList) {
-    SmartNum num;
+    const Autobank bank;
+    SmartNum num(bank);
     const std::string data = bytes({0x05, 0x34, 0x12, 0x00, 0x01, 0x00, 0x08});
     EXPECT_EQ(num.kaRipvals(data, "0,1,3"), "&h05 &h1234 &h08000100");
     EXPECT_EQ(num.valueHolder().values(2), "&h08000100");
