@@ -94,11 +94,11 @@ PloverWindow::PloverWindow(BufList& model, QWidget* parent) : QMainWindow(parent
     connect(offsetts_, &QListWidget::itemSelectionChanged, this, [this] {
         if (!drawing_) takeSelection();
     });
-    connect(offsetts_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!drawing_) guarded([&] { model_.setCurrent(row); });
+    connect(offsetts_, &QListWidget::currentRowChanged, this, [this](int current) {
+        if (!drawing_) guarded([&] { model_.setCurrent(current); });
     });
-    connect(floating_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!drawing_) guarded([&] { model_.setCurrent(row); });
+    connect(floating_, &QListWidget::currentRowChanged, this, [this](int current) {
+        if (!drawing_) guarded([&] { model_.setCurrent(current); });
     });
     connect(up_, &QPushButton::clicked, this, [this] { guarded([&] { model_.move(-1); }); });
     connect(down_, &QPushButton::clicked, this, [this] { guarded([&] { model_.move(+1); }); });

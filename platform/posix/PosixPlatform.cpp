@@ -287,8 +287,8 @@ std::string PosixPlatform::logDirectory() {
     }
     std::string state = environment("XDG_STATE_HOME");
     if (state.empty()) {
-        std::string home = environment("HOME");
-        if (!home.empty()) state = home + "/.local/state";
+        std::string userHome = environment("HOME");
+        if (!userHome.empty()) state = userHome + "/.local/state";
     }
     if (!state.empty()) {
         std::string folder = state + "/kestrel/log";

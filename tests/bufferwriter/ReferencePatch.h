@@ -116,9 +116,9 @@ public:
         const uint64_t targetSize = number();
         const uint64_t metadata = number();
         EXPECT_EQ(sourceSize, source.size());
-        at_ += metadata;
+        at_ += static_cast<std::size_t>(metadata);
         std::string target;
-        target.reserve(targetSize);
+        target.reserve(static_cast<std::size_t>(targetSize));
         int64_t sourceRelative = 0;
         int64_t targetRelative = 0;
         const std::size_t actionsEnd = patch_.size() - 12;
@@ -132,8 +132,8 @@ public:
                 break;
             case 1:
                 ++seen.targetRead;
-                target.append(patch_, at_, length);
-                at_ += length;
+                target.append(patch_, at_, static_cast<std::size_t>(length));
+                at_ += static_cast<std::size_t>(length);
                 break;
             case 2:
             case 3: {

@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/codec/WrenObjects.h"
+#include "WrenObjects.h"
 
 namespace wren::test {
 namespace {

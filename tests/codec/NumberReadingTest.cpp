@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "tests/codec/WrenObjects.h"
+#include "WrenObjects.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 

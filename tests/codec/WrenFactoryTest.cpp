@@ -1,4 +1,4 @@
-#include "tests/codec/WrenObjects.h"
+#include "WrenObjects.h"
 
 namespace wren::test {
 namespace {

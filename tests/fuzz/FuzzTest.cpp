@@ -58,15 +58,15 @@ public:
 
 protected:
     template <class Run>
-    void everyTruncation(const std::vector<Seed>& seeds, Run run) {
-        for (const Seed& seed : seeds)
+    void everyTruncation(const std::vector<Seed>& inputs, Run run) {
+        for (const Seed& seed : inputs)
             for (std::size_t length = 0; length <= seed.bytes.size(); ++length)
                 (this->*run)(seed.bytes.substr(0, length));
     }
     template <class Run>
-    void randomEdits(const std::vector<Seed>& seeds, int perSeed, Run run) {
+    void randomEdits(const std::vector<Seed>& inputs, int perSeed, Run run) {
         Mutator mutator(kSeed);
-        for (const Seed& seed : seeds) {
+        for (const Seed& seed : inputs) {
             std::string input = seed.bytes;
             for (int i = 0; i < perSeed; ++i) {
                 // Edits pile up for a while, then start again from the seed.

@@ -152,9 +152,9 @@ TEST_F(PloverWindowTest, AssignOpensTheSearchAndPlacesTheLabels) {
         QTest::mouseClick(locations->viewport(), Qt::LeftButton, Qt::NoModifier,
                           locations->visualItemRect(locations->item(0)).center());
         EXPECT_EQ(dialog->findChild<QLineEdit*>("txtOffsett")->text(), "&H1101");
-        auto* set = dialog->findChild<QPushButton*>("CmdSet");
-        EXPECT_EQ(set->text(), "Assign");
-        QTest::mouseClick(set, Qt::LeftButton);
+        auto* assign = dialog->findChild<QPushButton*>("CmdSet");
+        EXPECT_EQ(assign->text(), "Assign");
+        QTest::mouseClick(assign, Qt::LeftButton);
         driven = true;
     });
     QTest::mouseClick(child<QToolButton>("Insert"), Qt::LeftButton);

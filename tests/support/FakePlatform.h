@@ -165,7 +165,7 @@ private:
         return held;
     }
     struct HeldLock : FileLock {
-        explicit HeldLock(std::string key) : key(std::move(key)) {}
+        explicit HeldLock(std::string lockKey) : key(std::move(lockKey)) {}
         ~HeldLock() override { heldLocks().erase(key); }
         std::string key;
     };

@@ -2,7 +2,7 @@
 // header: initguid.h must come before its first inclusion.
 #include <initguid.h>
 
-#include "tests/codec/com/ComTestSupport.h"
+#include "ComTestSupport.h"
 
 namespace wren::test {
 

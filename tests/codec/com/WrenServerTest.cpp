@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/codec/com/ComTestSupport.h"
+#include "ComTestSupport.h"
 
 namespace wren::test {
 namespace {
