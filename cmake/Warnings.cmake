@@ -4,7 +4,7 @@
 option(KESTREL_WERROR "Treat compiler warnings as errors in the folders listed in KESTREL_WERROR_FOLDERS" OFF)
 
 # The folders whose targets (subfolders included) compile without a warning.
-set(KESTREL_WERROR_FOLDERS text codec platform buffers bufferwriter console programs tests bench)
+set(KESTREL_WERROR_FOLDERS text codec platform services buffers commands engine console bufferwriter programs tests bench)
 
 add_compile_options(-Wall -Wextra -Wshadow -Wconversion)
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
