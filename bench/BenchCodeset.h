@@ -50,4 +50,4 @@ private:
     std::vector<BenchCommand> commands_;
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -28,4 +28,4 @@ private:
     uint64_t state_;
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -39,7 +39,7 @@ std::string limitName(int buffer, int32_t index) {
     return name;
 }
 
-} // namespace
+}  // namespace
 
 std::string BufferFileWriter::bytes() const {
     std::string out;
@@ -83,4 +83,4 @@ BufferFileWriter BufferFileWriter::atLimits(uint64_t seed) {
     return file;
 }
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

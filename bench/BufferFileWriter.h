@@ -37,4 +37,4 @@ public:
     static BufferFileWriter atLimits(uint64_t seed);
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

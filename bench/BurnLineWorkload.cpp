@@ -27,4 +27,4 @@ BurnLineWorkload::BurnLineWorkload(BurnLineOptions options) {
     }
 }
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

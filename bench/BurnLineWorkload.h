@@ -29,4 +29,4 @@ private:
     std::string expected_;
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -23,7 +23,7 @@ void putLong(std::string& bytes, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 BurnWorkload::BurnWorkload(BurnOptions options) {
     constexpr int kBuffers = 16;
@@ -69,4 +69,4 @@ BurnWorkload::BurnWorkload(BurnOptions options) {
     file_.comment = "Kestrel burn benchmark: " + std::to_string(options.labels) + " labels";
 }
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -33,4 +33,4 @@ private:
     std::string expected_;
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -18,7 +18,7 @@ void put(std::string& image, std::size_t at, uint32_t value, int width) {
         image[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 ChainImage::ChainImage(const BenchCodeset& codeset, ChainOptions options) {
     const int64_t slot = options.blocks > 0 ? options.imageSize / options.blocks : 0;
@@ -75,4 +75,4 @@ ChainImage::ChainImage(const BenchCodeset& codeset, ChainOptions options) {
     }
 }
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -31,4 +31,4 @@ private:
     std::vector<int32_t> addresses_;  // in chain order
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -20,7 +20,7 @@ void appendHex(std::string& out, uint32_t value, int digits) {
     out += text;
 }
 
-} // namespace
+}  // namespace
 
 CompileWorkload::CompileWorkload(const BenchCodeset& codeset, CompileOptions options)
     : codeset_(codeset), options_(std::move(options)) {
@@ -31,8 +31,8 @@ CompileWorkload::CompileWorkload(const BenchCodeset& codeset, CompileOptions opt
     for (int64_t done = 0; done < options_.lines;) {
         Block block;
         block.firstLine = done;
-        block.lineCount = static_cast<int32_t>(
-            std::min<int64_t>(random.between(1, kMaxBlockLines), options_.lines - done));
+        block.lineCount =
+            static_cast<int32_t>(std::min<int64_t>(random.between(1, kMaxBlockLines), options_.lines - done));
         done += block.lineCount;
         blocks_.push_back(block);
     }
@@ -237,4 +237,4 @@ void CompileWorkload::writeGas(std::ostream& out) const {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -19,9 +19,9 @@
 namespace kestrel::bench {
 
 struct CompileOptions {
-    int64_t lines = 1000000;      // command lines
+    int64_t lines = 1000000;  // command lines
     uint64_t seed = 1;
-    int32_t bufferCap = 96000;    // bytes per buffer and chunk
+    int32_t bufferCap = 96000;  // bytes per buffer and chunk
     // Above 0xFFFF: a numeric pointer target is kept as "&h" + its digits
     // without leading zeros, and four digits read as a signed 16-bit number,
     // so targets 0x8000..0xFFFF would be patched as 0xFFFF8000..0xFFFFFFFF.
@@ -71,4 +71,4 @@ private:
     int64_t imageSize_ = 0;
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

@@ -71,15 +71,25 @@ Options parse(int argc, char** argv) {
     };
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--runs") options.runs = std::atoi(value("--runs").c_str());
-        else if (arg == "--warmup") options.warmup = std::atoi(value("--warmup").c_str());
-        else if (arg == "--stdin") options.input = value("--stdin");
-        else if (arg == "--stdout") options.output = value("--stdout");
-        else if (arg == "--stderr") options.errors = value("--stderr");
-        else if (arg == "--truncate") options.truncate.push_back(value("--truncate"));
-        else if (arg == "--empty") options.empty.push_back(value("--empty"));
-        else if (arg == "--") { ++i; break; }
-        else fail("unknown option " + arg);
+        if (arg == "--runs")
+            options.runs = std::atoi(value("--runs").c_str());
+        else if (arg == "--warmup")
+            options.warmup = std::atoi(value("--warmup").c_str());
+        else if (arg == "--stdin")
+            options.input = value("--stdin");
+        else if (arg == "--stdout")
+            options.output = value("--stdout");
+        else if (arg == "--stderr")
+            options.errors = value("--stderr");
+        else if (arg == "--truncate")
+            options.truncate.push_back(value("--truncate"));
+        else if (arg == "--empty")
+            options.empty.push_back(value("--empty"));
+        else if (arg == "--") {
+            ++i;
+            break;
+        } else
+            fail("unknown option " + arg);
     }
     Sequence* sequence = &options.subject;
     sequence->emplace_back();
@@ -175,7 +185,7 @@ struct Series {
     }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     const Options options = parse(argc, argv);

@@ -25,4 +25,4 @@ std::string BurnPlan::describeProblems() const {
     return text;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

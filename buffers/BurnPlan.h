@@ -24,12 +24,12 @@ public:
     };
 
     struct Pointer {
-        std::string name;     // the target as recorded (label name or address text)
-        int32_t number = 0;   // 1-based, in the set's pointer order
-        int buffer = 0;       // where its 4 bytes are patched
+        std::string name;    // the target as recorded (label name or address text)
+        int32_t number = 0;  // 1-based, in the set's pointer order
+        int buffer = 0;      // where its 4 bytes are patched
         int32_t position = 0;
-        std::string target;   // the address given to CPtr, as decimal text
-        int32_t value = 0;    // the 4 bytes written (0: no usable address)
+        std::string target;  // the address given to CPtr, as decimal text
+        int32_t value = 0;   // the 4 bytes written (0: no usable address)
         // False when nobody could give an address for the target.
         bool resolved = false;
         // Why converting the address failed ("" when it did not).
@@ -62,4 +62,4 @@ public:
     std::string describeProblems() const;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -20,7 +20,7 @@ FileBuffer::HeaderRule titleRule(const std::string& title) {
     return [title](const std::string& header) { return header == title; };
 }
 
-} // namespace
+}  // namespace
 
 FileBuffer::FileBuffer(FileHandle& files, const Autobank& autobank, std::string title)
     : FileBuffer(files, autobank, title, titleRule(title)) {}
@@ -70,7 +70,7 @@ void lowerPiece(std::string& piece) {
     if (piece.size() >= 2) textkit::lowerInPlace(piece);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> FileBuffer::splitList(const std::string& list) {
     std::vector<std::string> items;
@@ -251,7 +251,8 @@ void FileBuffer::add_Picture(const std::string& picture, int slot) {
     if (slot == -1) slot = current_->buffer;
     checkSlot(slot);
     Slot& target = slots_[static_cast<std::size_t>(slot)];
-    if (target.kind != SlotKind::Empty) throw SlotKindError(std::string("This Buffer typed as :") + kindName(target.kind));
+    if (target.kind != SlotKind::Empty)
+        throw SlotKindError(std::string("This Buffer typed as :") + kindName(target.kind));
     target.kind = SlotKind::Picture;
     target.bytes = picture;
 }
@@ -269,4 +270,4 @@ std::string FileBuffer::Get_Data(int32_t n, int b) {
     return bytes.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

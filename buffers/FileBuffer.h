@@ -202,4 +202,4 @@ private:
     std::string name_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -27,7 +27,7 @@ bool fitsInt32(int64_t value) {
     return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
 }
 
-} // namespace
+}  // namespace
 
 BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
     BurnPlan plan;
@@ -82,8 +82,10 @@ BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
                 } else
                     running += static_cast<int64_t>(label.Offset) - previous;
                 placed.pushes = true;
-                if (known != given.end()) known->second = running;
-                else known = given.emplace(std::string_view(label.name), running).first;
+                if (known != given.end())
+                    known->second = running;
+                else
+                    known = given.emplace(std::string_view(label.name), running).first;
             }
             finalAddress.push_back(known != given.end() ? &known->second : nullptr);
             placed.address = running;
@@ -98,13 +100,14 @@ BurnPlan FileBuffer::planBurn(const PointerResolver& resolve) const {
         BurnPlan::Label& label = plan.labels[i];
         if (finalAddress[i]) label.address = *finalAddress[i];
         if (!fitsInt32(label.address))
-            plan.problems.push_back({BurnPlan::ProblemKind::AddressOverflow, label.name,
-                                     "label " + label.name + ": address " + std::to_string(label.address) +
-                                         " is out of the 32-bit range"});
+            plan.problems.push_back(
+                {BurnPlan::ProblemKind::AddressOverflow, label.name,
+                 "label " + label.name + ": address " + std::to_string(label.address) + " is out of the 32-bit range"});
         else if (label.address < 0)
             plan.problems.push_back({BurnPlan::ProblemKind::NegativeAddress, label.name,
                                      "label " + label.name + ": negative address -0x" +
-                                         numeric::hexText(static_cast<double>(-label.address)) + " lies before the image"});
+                                         numeric::hexText(static_cast<double>(-label.address)) +
+                                         " lies before the image"});
     }
 
     for (int32_t n = 1; n <= pointers_.count(); ++n)
@@ -146,4 +149,4 @@ void FileBuffer::applyBurn(const BurnPlan& plan) {
 
 void FileBuffer::burnbuffer() { applyBurn(planBurn(resolver_)); }
 
-} // namespace kestrel
+}  // namespace kestrel

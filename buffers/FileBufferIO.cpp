@@ -26,22 +26,23 @@ std::string tooLarge(const std::string& what, std::size_t size, const char* unit
            ", a buffer file holds at most " + std::to_string(FileBuffer::kFileLimit);
 }
 
-} // namespace
+}  // namespace
 
 void FileBuffer::validateForFile() const {
     const auto limit = static_cast<std::size_t>(kFileLimit);
     for (int slot = 0; slot <= kCommentSlot; ++slot) {
         const Slot& s = slots_[static_cast<std::size_t>(slot)];
         const std::string what = slot == kCommentSlot ? std::string("the comment") : "buffer " + std::to_string(slot);
-        if (s.kind == SlotKind::Picture) throw FormatError("cannot write the buffer file: " + what + " holds a picture");
+        if (s.kind == SlotKind::Picture)
+            throw FormatError("cannot write the buffer file: " + what + " holds a picture");
         if (s.bytes.size() > limit) throw FormatError(tooLarge(what, s.bytes.size(), "bytes"));
     }
     if (title_.size() > limit) throw FormatError(tooLarge("the title", title_.size(), "bytes"));
     if (pointers_.items().size() > limit) throw FormatError(tooLarge("the set", pointers_.items().size(), "pointers"));
     for (const auto& pointer : pointers_.items())
         if (pointer->name.size() > limit)
-            throw FormatError(tooLarge("the name of pointer at " + std::to_string(pointer->Offset),
-                                       pointer->name.size(), "bytes"));
+            throw FormatError(
+                tooLarge("the name of pointer at " + std::to_string(pointer->Offset), pointer->name.size(), "bytes"));
     for (int b = 0; b < kDataBuffers; ++b) {
         const OffsetList& list = labels_[static_cast<std::size_t>(b)];
         if (list.items().size() > limit)
@@ -145,7 +146,7 @@ struct FileData {
 
 constexpr std::string_view kPlaceholder = "!PTR";
 
-} // namespace
+}  // namespace
 
 // A file is read whole and checked before the set changes at all: either
 // every pointer, label and byte of it is merged, or the set stays as it was.
@@ -163,7 +164,8 @@ void FileBuffer::readbuffer(std::string mergestr) {
     auto count = [&](const char* what) {
         itemStart = files_.fPos();
         const int32_t n = files_.getNumber(Kind::word);
-        if (n < 0) throw FormatError(located(itemStart, "negative " + std::string(what) + " count " + std::to_string(n)));
+        if (n < 0)
+            throw FormatError(located(itemStart, "negative " + std::string(what) + " count " + std::to_string(n)));
         return n;
     };
     auto checkName = [&](const FileRecord& read, const char* what) {
@@ -221,11 +223,11 @@ void FileBuffer::readbuffer(std::string mergestr) {
             itemStart = files_.fPos();
             const int32_t t = files_.getNumber(Kind::byte);
             if (t < 0 || t > kCommentSlot)
-                throw FormatError(located(itemStart, "data record for buffer " + std::to_string(t) +
-                                                         " (buffers are 0 to 16)"));
+                throw FormatError(
+                    located(itemStart, "data record for buffer " + std::to_string(t) + " (buffers are 0 to 16)"));
             if (t < kDataBuffers && slots_[static_cast<std::size_t>(t)].kind == SlotKind::Picture)
-                throw FormatError(located(itemStart, "data record for buffer " + std::to_string(t) +
-                                                         ", which holds a picture"));
+                throw FormatError(
+                    located(itemStart, "data record for buffer " + std::to_string(t) + ", which holds a picture"));
             FileData record{t, itemStart + 5, files_.getText(Kind::string)};
             if (t < kDataBuffers) fileBytes[static_cast<std::size_t>(t)] += record.bytes;
             data.push_back(std::move(record));
@@ -243,19 +245,19 @@ void FileBuffer::readbuffer(std::string mergestr) {
         const int64_t position = read.record->Offset - static_cast<int64_t>(b) * kBufferStride;
         const std::size_t size = fileBytes[static_cast<std::size_t>(b)].size();
         if (position + 4 > static_cast<int64_t>(size))
-            throw FormatError(located(read.at + kOffsetField,
-                                      "pointer " + read.record->name + " at byte " + std::to_string(position) +
-                                          " of buffer " + std::to_string(b) + " lies outside the buffer's " +
-                                          std::to_string(size) + " bytes"));
+            throw FormatError(located(read.at + kOffsetField, "pointer " + read.record->name + " at byte " +
+                                                                  std::to_string(position) + " of buffer " +
+                                                                  std::to_string(b) + " lies outside the buffer's " +
+                                                                  std::to_string(size) + " bytes"));
     }
     for (int b = 0; b < kDataBuffers; ++b) {
         const std::size_t size = fileBytes[static_cast<std::size_t>(b)].size();
         for (const FileRecord& read : labels[static_cast<std::size_t>(b)])
             if (static_cast<std::size_t>(read.record->Offset) > size)
-                throw FormatError(located(read.at + kOffsetField,
-                                          "label " + read.record->name + " at offset " +
-                                              std::to_string(read.record->Offset) + " lies past the " +
-                                              std::to_string(size) + " bytes of buffer " + std::to_string(b)));
+                throw FormatError(located(read.at + kOffsetField, "label " + read.record->name + " at offset " +
+                                                                      std::to_string(read.record->Offset) +
+                                                                      " lies past the " + std::to_string(size) +
+                                                                      " bytes of buffer " + std::to_string(b)));
     }
     // A placeholder that no pointer patches would reach the image as it is.
     // The pointer places are gathered only when the data holds a placeholder.
@@ -268,8 +270,8 @@ void FileBuffer::readbuffer(std::string mergestr) {
             const std::size_t base = seen[static_cast<std::size_t>(record.slot)];
             seen[static_cast<std::size_t>(record.slot)] += record.bytes.size();
             const std::string& all = fileBytes[static_cast<std::size_t>(record.slot)];
-            for (std::size_t at = all.find(kPlaceholder, base); at != std::string::npos && at < base + record.bytes.size();
-                 at = all.find(kPlaceholder, at + 1)) {
+            for (std::size_t at = all.find(kPlaceholder, base);
+                 at != std::string::npos && at < base + record.bytes.size(); at = all.find(kPlaceholder, at + 1)) {
                 if (!gathered) {
                     places.reserve(pointers.size());
                     for (const FileRecord& read : pointers) places.insert(read.record->Offset);
@@ -299,7 +301,8 @@ void FileBuffer::readbuffer(std::string mergestr) {
     auto pointerKey = [&](int32_t offset) { return mergestr + numeric::spacedDecimal(offset); };
     const int32_t pointersBefore = pointers_.count();
     std::array<int32_t, kDataBuffers> labelsBefore{};
-    for (int b = 0; b < kDataBuffers; ++b) labelsBefore[static_cast<std::size_t>(b)] = labels_[static_cast<std::size_t>(b)].count();
+    for (int b = 0; b < kDataBuffers; ++b)
+        labelsBefore[static_cast<std::size_t>(b)] = labels_[static_cast<std::size_t>(b)].count();
     try {
         pointers_.reserve(pointers.size(), numberKeys);
         for (FileRecord& read : pointers) {
@@ -308,19 +311,18 @@ void FileBuffer::readbuffer(std::string mergestr) {
             if (base[static_cast<std::size_t>(b)] > 0) {
                 const int64_t position = record.Offset - b * kBufferStride + base[static_cast<std::size_t>(b)];
                 if (position >= kBufferStride)
-                    throw OutOfRangeError(located(read.at + kOffsetField,
-                                                  "pointer " + record.name + " moves to byte " +
-                                                      std::to_string(position) + " of buffer " + std::to_string(b) +
-                                                      ": pointer positions must be below " +
-                                                      std::to_string(kBufferStride)));
+                    throw OutOfRangeError(located(
+                        read.at + kOffsetField,
+                        "pointer " + record.name + " moves to byte " + std::to_string(position) + " of buffer " +
+                            std::to_string(b) + ": pointer positions must be below " + std::to_string(kBufferStride)));
                 record.Offset = static_cast<int32_t>(b * kBufferStride + position);
             }
             const bool added = numberKeys ? pointers_.tryAdd(read.record, OffsetList::NumberKey::spaced, record.Offset)
                                           : pointers_.tryAdd(read.record, pointerKey(record.Offset));
             if (!added)
-                throw DuplicateKeyError(located(read.at + kOffsetField, "a pointer at position " +
-                                                                            std::to_string(record.Offset) +
-                                                                            " is there already"));
+                throw DuplicateKeyError(
+                    located(read.at + kOffsetField,
+                            "a pointer at position " + std::to_string(record.Offset) + " is there already"));
         }
         for (int b = 0; b < kDataBuffers; ++b) {
             OffsetList& list = labels_[static_cast<std::size_t>(b)];
@@ -329,8 +331,8 @@ void FileBuffer::readbuffer(std::string mergestr) {
                 fOffsett& record = *read.record;
                 const int64_t offset = static_cast<int64_t>(record.Offset) + base[static_cast<std::size_t>(b)];
                 if (offset > std::numeric_limits<int32_t>::max())
-                    throw FormatError(located(read.at + kOffsetField, "label " + record.name +
-                                                                          " lies beyond the range of a buffer"));
+                    throw FormatError(
+                        located(read.at + kOffsetField, "label " + record.name + " lies beyond the range of a buffer"));
                 record.Offset = static_cast<int32_t>(offset);
                 if (!list.tryAdd(read.record, record.name))
                     throw DuplicateKeyError(located(read.at + kNameField, "label " + record.name + " of buffer " +
@@ -344,8 +346,10 @@ void FileBuffer::readbuffer(std::string mergestr) {
         }
         while (pointers_.count() > pointersBefore) {
             const int32_t offset = pointers_.items().back()->Offset;
-            if (numberKeys) pointers_.removeLast(OffsetList::NumberKey::spaced, offset);
-            else pointers_.removeLast(pointerKey(offset));
+            if (numberKeys)
+                pointers_.removeLast(OffsetList::NumberKey::spaced, offset);
+            else
+                pointers_.removeLast(pointerKey(offset));
         }
         throw;
     }
@@ -381,4 +385,4 @@ void FileBuffer::readbuffer(std::string mergestr) {
     }
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "buffers/FileBuffer.h"
-#include "services/FileHandle.h"
 #include "platform/Platform.h"
+#include "services/FileHandle.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -38,11 +38,9 @@ double readOrZero(const std::string& text) {
     }
 }
 
-} // namespace
+}  // namespace
 
-void FileBuffer::pushoffsett(const std::string& name, int32_t address) {
-    pushEntry(name, address);
-}
+void FileBuffer::pushoffsett(const std::string& name, int32_t address) { pushEntry(name, address); }
 
 const int32_t& FileBuffer::pushEntry(const std::string& name, int32_t address) {
     auto [where, added] = pushed_.try_emplace(name, address);
@@ -126,9 +124,9 @@ BurnPlan::Pointer FileBuffer::planPointer(const fOffsett& record, int32_t n,
         static_cast<int64_t>(pointer.position) + 4 > static_cast<int64_t>(slot->bytes.size())) {
         const std::string size = slot ? std::to_string(slot->bytes.size()) : "no";
         problems.push_back({BurnPlan::ProblemKind::PointerOutsideBuffer, record.name,
-                            "pointer " + record.name + " at byte " + std::to_string(pointer.position) +
-                                " of buffer " + std::to_string(pointer.buffer) +
-                                " runs past the end of the buffer (" + size + " bytes)"});
+                            "pointer " + record.name + " at byte " + std::to_string(pointer.position) + " of buffer " +
+                                std::to_string(pointer.buffer) + " runs past the end of the buffer (" + size +
+                                " bytes)"});
     }
     return pointer;
 }
@@ -189,7 +187,7 @@ void replacePlaceholder(std::string& text, const std::string& placeholder, const
     text = std::move(out);
 }
 
-} // namespace
+}  // namespace
 
 void FileBuffer::PointerPeek(std::string& text, const std::string& list) {
     if (list.empty()) return;
@@ -229,4 +227,4 @@ void FileBuffer::pointerpoke(const std::string& list) {
     }
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -41,8 +41,10 @@ bool OffsetList::parseNumberKey(std::string_view key, uint64_t& slot) {
 
 void OffsetList::reserve(std::size_t more, bool numberKeys) {
     items_.reserve(items_.size() + more);
-    if (numberKeys) byNumber_.reserve(byNumber_.size() + more);
-    else byText_.reserve(byText_.size() + more);
+    if (numberKeys)
+        byNumber_.reserve(byNumber_.size() + more);
+    else
+        byText_.reserve(byText_.size() + more);
 }
 
 bool OffsetList::claimKey(const std::string& key) {
@@ -83,8 +85,10 @@ void OffsetList::removeLast(NumberKey form, int32_t number) {
 void OffsetList::removeLast(const std::string& key) {
     if (!key.empty()) {
         uint64_t slot = 0;
-        if (parseNumberKey(key, slot)) byNumber_.erase(slot);
-        else byText_.erase(key);
+        if (parseNumberKey(key, slot))
+            byNumber_.erase(slot);
+        else
+            byText_.erase(key);
     }
     items_.pop_back();
 }
@@ -128,12 +132,10 @@ OffsetList::Item OffsetList::find(NumberKey form, int64_t number) const {
     return where == byNumber_.end() ? nullptr : items_[where->second];
 }
 
-bool OffsetList::contains(const std::string& key) const {
-    return lookup(key) != nullptr;
-}
+bool OffsetList::contains(const std::string& key) const { return lookup(key) != nullptr; }
 
 bool OffsetList::contains(NumberKey form, int32_t number) const {
     return byNumber_.count(numberSlot(form, number)) != 0;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -64,7 +64,6 @@ public:
     const std::vector<Item>& items() const { return items_; }
 
 private:
-
     // The number index's key: the form above the 32 bits of the number.
     static uint64_t numberSlot(NumberKey form, int32_t number) {
         return (static_cast<uint64_t>(form) << 32) | static_cast<uint32_t>(number);
@@ -85,4 +84,4 @@ private:
     std::pmr::unordered_map<uint64_t, std::size_t> byNumber_{pool_.get()};
 };
 
-} // namespace kestrel
+}  // namespace kestrel

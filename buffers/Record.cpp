@@ -22,7 +22,7 @@ int widthCode(const std::string& word) {
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 Record::Record(Log& log, const Autobank& autobank) : log_(log), autobank_(autobank) {}
 
@@ -83,4 +83,4 @@ void Record::undraw(std::string& data, bool stopAtFF) {
     data = std::move(out);
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -27,4 +27,4 @@ private:
     const Autobank& autobank_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

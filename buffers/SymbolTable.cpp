@@ -30,4 +30,4 @@ std::string SymbolTable::text() const {
     return out;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -37,4 +37,4 @@ private:
     std::set<std::pair<uint32_t, std::string>> entries_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -18,4 +18,4 @@ struct fOffsett {
     int16_t mode = 0;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -15,7 +15,7 @@ int digitValue(char c) {
 
 bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-} // namespace
+}  // namespace
 
 int64_t parse(std::string_view text) {
     const std::string shown(text);
@@ -27,8 +27,8 @@ int64_t parse(std::string_view text) {
     if (text.empty()) throw refuse("it is empty");
     if (text.front() == '-') throw refuse("addresses are not negative");
     int base = 10;
-    if (text.size() >= 2 && (text[0] == '&' || text[0] == '0') && (text[1] == 'h' || text[1] == 'H' ||
-                                                                  (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')))) {
+    if (text.size() >= 2 && (text[0] == '&' || text[0] == '0') &&
+        (text[1] == 'h' || text[1] == 'H' || (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')))) {
         if (text[0] == '&' && !(text[1] == 'h' || text[1] == 'H')) throw refuse("use &h or 0x for hexadecimal");
         base = 16;
         text.remove_prefix(2);
@@ -38,7 +38,8 @@ int64_t parse(std::string_view text) {
     for (char c : text) {
         const int digit = digitValue(c);
         if (digit < 0 || digit >= base)
-            throw refuse(base == 16 ? "write hexadecimal digits after &h or 0x" : "write decimal digits, or &h / 0x and hexadecimal digits");
+            throw refuse(base == 16 ? "write hexadecimal digits after &h or 0x"
+                                    : "write decimal digits, or &h / 0x and hexadecimal digits");
         value = value * base + digit;
         if (value > kLargest) throw refuse("beyond the largest image address &H7FFFFFFF");
     }
@@ -56,4 +57,4 @@ std::string hex(int64_t address) {
     return "&H" + out;
 }
 
-} // namespace kestrel::address
+}  // namespace kestrel::address

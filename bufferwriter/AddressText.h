@@ -21,4 +21,4 @@ int64_t parse(std::string_view text);
 // lists locations ("&H800011").
 std::string hex(int64_t address);
 
-} // namespace kestrel::address
+}  // namespace kestrel::address

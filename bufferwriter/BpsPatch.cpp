@@ -32,7 +32,7 @@ void putLittleEndian(std::string& out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 uint32_t BpsPatch::crc32(std::string_view bytes, uint32_t crc) {
     crc = ~crc;
@@ -69,16 +69,15 @@ std::string BpsPatch::build(std::string_view source, const ImageWrites& writes) 
         switch (run) {
         case ImageWrites::Run::Same:
             putAction(out, Action::SourceRead, length);
-            targetCrc = crc32(source.substr(static_cast<std::size_t>(address), static_cast<std::size_t>(length)),
-                              targetCrc);
+            targetCrc =
+                crc32(source.substr(static_cast<std::size_t>(address), static_cast<std::size_t>(length)), targetCrc);
             return;
         case ImageWrites::Run::Changed:
             putAction(out, Action::TargetRead, length);
             out.append(bytes);
             targetCrc = crc32(bytes, targetCrc);
             return;
-        case ImageWrites::Run::Grown:
-            break;
+        case ImageWrites::Run::Grown: break;
         }
         for (int64_t left = length; left > 0;) {
             const int64_t piece = std::min<int64_t>(left, static_cast<int64_t>(zeros.size()));
@@ -106,4 +105,4 @@ std::string BpsPatch::build(std::string_view source, const ImageWrites& writes) 
     return out;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

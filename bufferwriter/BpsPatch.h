@@ -34,4 +34,4 @@ public:
     static void putNumber(std::string& out, uint64_t value);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -6,18 +6,17 @@
 #include <map>
 #include <system_error>
 
+#include "buffers/FileBuffer.h"
+#include "buffers/SymbolTable.h"
 #include "bufferwriter/AddressText.h"
 #include "bufferwriter/BpsPatch.h"
 #include "bufferwriter/ImageWrites.h"
 #include "bufferwriter/IpsPatch.h"
 #include "bufferwriter/ScopedFile.h"
-#include "buffers/FileBuffer.h"
-#include "buffers/SymbolTable.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
 #include "services/ImageWorkingCopy.h"
 #include "services/OutputFile.h"
-#include "text/TextKit.h"
 #include "text/Autobank.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
@@ -79,18 +78,17 @@ std::string range(int64_t address, int64_t size) {
     return address::hex(address) + "-" + address::hex(address + std::max<int64_t>(size, 1) - 1);
 }
 
-} // namespace
+}  // namespace
 
 BufList::BufList(Platform& platform)
-    : platform_(platform), files_(std::make_unique<FileHandle>(platform, "plover")),
+    : platform_(platform),
+      files_(std::make_unique<FileHandle>(platform, "plover")),
       set_(std::make_unique<FileBuffer>(*files_, autobank_, kTitle, [](const std::string&) { return true; })),
       search_(*this) {
     files_->setConsole(this);
 }
 
-BufList::~BufList() {
-    files_->setConsole(nullptr);
-}
+BufList::~BufList() { files_->setConsole(nullptr); }
 
 void BufList::notify() {
     if (changed) changed();
@@ -118,8 +116,10 @@ void BufList::forwarded(const std::string& commandLine) {
 }
 
 void BufList::execute(const std::string& command) {
-    if (queue_.empty()) queue_ = command;
-    else queue_ += ";" + command;
+    if (queue_.empty())
+        queue_ = command;
+    else
+        queue_ += ";" + command;
     if (!busy_) peekfiles();
 }
 
@@ -313,7 +313,8 @@ void BufList::selectAll(bool selected) {
 }
 
 int BufList::selectedCount() const {
-    return static_cast<int>(std::count_if(offsetts_.begin(), offsetts_.end(), [](const Entry& e) { return e.selected; }));
+    return static_cast<int>(
+        std::count_if(offsetts_.begin(), offsetts_.end(), [](const Entry& e) { return e.selected; }));
 }
 
 void BufList::move(int delta) {
@@ -323,8 +324,10 @@ void BufList::move(int delta) {
         std::swap(list[static_cast<std::size_t>(current)], list[static_cast<std::size_t>(to)]);
         current = to;
     };
-    if (view_ == View::Offsetts) shift(offsetts_, currentOffsett_);
-    else if (view_ == View::FloatingPointers) shift(floating_, currentFloating_);
+    if (view_ == View::Offsetts)
+        shift(offsetts_, currentOffsett_);
+    else if (view_ == View::FloatingPointers)
+        shift(floating_, currentFloating_);
     notify();
 }
 
@@ -333,8 +336,10 @@ void BufList::rangeSelect() {
     std::vector<std::pair<std::size_t, std::size_t>> runs;
     for (std::size_t i = 0; i < offsetts_.size(); ++i) {
         if (!offsetts_[i].selected) continue;
-        if (!runs.empty() && runs.back().second + 1 == i) runs.back().second = i;
-        else runs.emplace_back(i, i);
+        if (!runs.empty() && runs.back().second + 1 == i)
+            runs.back().second = i;
+        else
+            runs.emplace_back(i, i);
     }
     for (std::size_t r = 0; r + 1 < runs.size(); r += 2)
         for (std::size_t i = runs[r].second + 1; i < runs[r + 1].first; ++i) offsetts_[i].selected = true;
@@ -349,7 +354,8 @@ bool BufList::insert() {
         const std::string name = floating_[static_cast<std::size_t>(currentFloating_)];
         set_->pushoffsett(name, static_cast<int32_t>(*at));
         floating_.erase(floating_.begin() + currentFloating_);
-        if (currentFloating_ >= static_cast<int>(floating_.size())) currentFloating_ = static_cast<int>(floating_.size()) - 1;
+        if (currentFloating_ >= static_cast<int>(floating_.size()))
+            currentFloating_ = static_cast<int>(floating_.size()) - 1;
         notify();
         return false;
     }
@@ -549,8 +555,7 @@ BurnReview BufList::review(bool ask) {
 }
 
 bool BufList::burn() {
-    return carryOut("Burn", "nothing burned",
-                    [this](const BurnPlan& plan) { return burnImage(destination_, plan); });
+    return carryOut("Burn", "nothing burned", [this](const BurnPlan& plan) { return burnImage(destination_, plan); });
 }
 
 bool BufList::writePatch(const std::string& patchFile) {
@@ -717,4 +722,4 @@ void BufList::keepLast(std::size_t keep) {
     if (log_.size() > keep) log_.erase(0, log_.size() - keep);
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -33,7 +33,7 @@ public:
     // One entry of the Offsetts list.
     struct Entry {
         uint8_t buffer = 0;
-        int32_t label = 0;   // 1-based number in its buffer's label list
+        int32_t label = 0;  // 1-based number in its buffer's label list
         std::string name;
         std::string suffix;  // " (1000)" once the label has an address, else ""
         bool selected = false;
@@ -82,7 +82,7 @@ public:
     // Current entry of each list; -1 when the list is empty.
     int currentOffsett() const { return currentOffsett_; }
     int currentFloating() const { return currentFloating_; }
-    void setCurrent(int index);             // of the visible list
+    void setCurrent(int index);  // of the visible list
     void setSelected(int index, bool selected);
     void selectAll(bool selected);
     int selectedCount() const;
@@ -204,4 +204,4 @@ private:
     std::optional<BurnPlan> lastPlan_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -25,4 +25,4 @@ struct BurnReview {
     std::vector<std::string> lines() const;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

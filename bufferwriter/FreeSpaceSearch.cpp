@@ -20,7 +20,11 @@ struct Run {
 class RunScanner {
 public:
     RunScanner(const FreeSpaceSearch::Reader& read, int64_t from, int64_t length, uint8_t filler, int64_t minimum)
-        : read_(read), next_(from), length_(length), filler_(static_cast<char>(filler)), minimum_(minimum),
+        : read_(read),
+          next_(from),
+          length_(length),
+          filler_(static_cast<char>(filler)),
+          minimum_(minimum),
           chunk_(FreeSpaceSearch::kChunk, '\0') {}
 
     std::optional<Run> nextRun() {
@@ -77,7 +81,8 @@ private:
 
     bool refill() {
         if (next_ >= length_) return false;
-        const auto want = static_cast<std::size_t>(std::min<int64_t>(length_ - next_, static_cast<int64_t>(chunk_.size())));
+        const auto want =
+            static_cast<std::size_t>(std::min<int64_t>(length_ - next_, static_cast<int64_t>(chunk_.size())));
         const std::size_t got = read_(next_, chunk_.data(), want);
         if (got == 0) {
             length_ = next_;  // the image is shorter than it said
@@ -91,7 +96,7 @@ private:
     }
 
     const FreeSpaceSearch::Reader& read_;
-    int64_t next_;         // image position of the next chunk
+    int64_t next_;  // image position of the next chunk
     int64_t length_;
     char filler_;
     int64_t minimum_;
@@ -103,7 +108,7 @@ private:
     int64_t openBegin_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 std::vector<int64_t> FreeSpaceSearch::find(const Request& request, int64_t length, const Reader& read) {
     std::vector<int64_t> found;
@@ -130,4 +135,4 @@ std::vector<int64_t> FreeSpaceSearch::find(const Request& request, int64_t lengt
     return found;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -29,8 +29,8 @@ public:
 
     struct Request {
         uint8_t filler = 0xFF;
-        int64_t probe = 100;   // 100 with the safety box ticked, else 10
-        int64_t needed = 0;    // N
+        int64_t probe = 100;  // 100 with the safety box ticked, else 10
+        int64_t needed = 0;   // N
         int64_t start = 0x800000;
     };
 
@@ -47,4 +47,4 @@ public:
     static constexpr std::size_t kChunk = 128 << 10;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

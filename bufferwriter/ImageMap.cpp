@@ -34,8 +34,10 @@ void ImageMap::survey(const std::string& path, std::size_t count) {
         if (chunk.empty()) continue;
         const char first = chunk.front();
         const bool uniform = std::all_of(chunk.begin(), chunk.end(), [first](char c) { return c == first; });
-        if (uniform && first == '\0') base_[i] = Cell::Filler00;
-        else if (uniform && first == '\xFF') base_[i] = Cell::FillerFF;
+        if (uniform && first == '\0')
+            base_[i] = Cell::Filler00;
+        else if (uniform && first == '\xFF')
+            base_[i] = Cell::FillerFF;
     }
 }
 
@@ -60,4 +62,4 @@ std::vector<ImageMap::Cell> ImageMap::cells(const std::vector<Span>& labels, con
     return out;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -36,4 +36,4 @@ private:
     std::vector<Cell> base_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -52,7 +52,8 @@ void ImageWrites::walk(std::string_view source, const Visitor& visit) const {
     int64_t length = 0;
     std::string changed;
     auto flush = [&] {
-        if (length > 0) visit(kind, start, length, kind == Run::Changed ? std::string_view(changed) : std::string_view());
+        if (length > 0)
+            visit(kind, start, length, kind == Run::Changed ? std::string_view(changed) : std::string_view());
         changed.clear();
         length = 0;
     };
@@ -120,7 +121,8 @@ ImageWrites ImageWrites::ofBurn(const FileBuffer& set, const BurnPlan& plan) {
         if (label.size <= 0) continue;
         const auto b = static_cast<std::size_t>(label.buffer);
         const std::string& bytes = patched[b] ? *patched[b] : set.buffer(label.buffer);
-        const auto from = static_cast<std::size_t>(std::clamp<int64_t>(label.offset, 0, static_cast<int64_t>(bytes.size())));
+        const auto from =
+            static_cast<std::size_t>(std::clamp<int64_t>(label.offset, 0, static_cast<int64_t>(bytes.size())));
         const std::string_view data = std::string_view(bytes).substr(from, static_cast<std::size_t>(label.size));
         if (set.fillme >= 0 && set.fillme <= 255)
             writes.write(label.address, std::string(data.size(), static_cast<char>(set.fillme)));
@@ -130,4 +132,4 @@ ImageWrites ImageWrites::ofBurn(const FileBuffer& set, const BurnPlan& plan) {
     return writes;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -53,4 +53,4 @@ private:
     std::map<int64_t, std::string> spans_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

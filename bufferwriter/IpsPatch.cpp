@@ -37,7 +37,7 @@ void putRecords(std::string& out, int64_t start, const std::string& bytes, char 
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string IpsPatch::build(std::string_view source, const ImageWrites& writes) {
     std::string out = "PATCH";
@@ -81,4 +81,4 @@ std::string IpsPatch::build(std::string_view source, const ImageWrites& writes) 
     return out;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -32,4 +32,4 @@ public:
     static std::string build(std::string_view source, const ImageWrites& writes);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

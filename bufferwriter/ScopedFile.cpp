@@ -6,4 +6,4 @@ ScopedFile::ScopedFile(FileHandle& files, std::string& name, FileHandle::OpenMod
     opened_ = files.OpenFile(name, mode).value_or(std::string());
 }
 
-} // namespace kestrel
+}  // namespace kestrel

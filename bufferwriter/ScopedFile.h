@@ -24,4 +24,4 @@ private:
     std::string opened_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -18,7 +18,7 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
-} // namespace
+}  // namespace
 
 void Search::choose(int index) {
     if (index >= 0 && index < static_cast<int>(LstLocations.size()))
@@ -60,10 +60,11 @@ int Search::Look() {
     request.start = start;
     try {
         const int64_t length = files.fLen();
-        const auto found = FreeSpaceSearch::find(request, length, [&files](int64_t position, char* out, std::size_t count) {
-            files.SeekData(static_cast<int32_t>(position));
-            return files.readBytes(out, count);
-        });
+        const auto found =
+            FreeSpaceSearch::find(request, length, [&files](int64_t position, char* out, std::size_t count) {
+                files.SeekData(static_cast<int32_t>(position));
+                return files.readBytes(out, count);
+            });
         for (int64_t at : found) LstLocations.push_back(address::hex(at));
     } catch (const KestrelError& error) {
         owner_.tell(file.opened() + ": " + error.what());
@@ -135,4 +136,4 @@ std::optional<std::pair<int64_t, int64_t>> Search::room() const {
     }
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -16,12 +16,12 @@ public:
     explicit Search(BufList& owner) : owner_(owner) {}
 
     // The boxes, as the window shows them.
-    std::string txtBytes;              // "Looking For:" N "Bytes"
-    int pattern = 1;                   // 0: "00", 1: "FF"
-    std::string TxtStart = "&h800000"; // "Starting at:"
-    bool Safety = true;                // probe of 100 bytes, else 10
+    std::string txtBytes;               // "Looking For:" N "Bytes"
+    int pattern = 1;                    // 0: "00", 1: "FF"
+    std::string TxtStart = "&h800000";  // "Starting at:"
+    bool Safety = true;                 // probe of 100 bytes, else 10
     std::vector<std::string> LstLocations;
-    std::string txtOffsett;            // the chosen address
+    std::string txtOffsett;  // the chosen address
     bool Reserve = false;
 
     std::string safetyTooltip() const { return Safety ? "min 100" : "min 10"; }
@@ -50,4 +50,4 @@ private:
     BufList& owner_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

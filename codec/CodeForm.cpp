@@ -12,7 +12,7 @@ bool isCode(std::string_view text, uint64_t& value) {
     return text.size() > 2 && text[0] == '&' && text[1] == 'h' && textkit::hexValue(text.substr(2), value);
 }
 
-} // namespace
+}  // namespace
 
 std::string toCodeForm(std::string_view text) {
     uint64_t value = 0;
@@ -32,4 +32,4 @@ bool fromCodeForm(std::string_view text, std::string& result) {
     return true;
 }
 
-} // namespace wren
+}  // namespace wren

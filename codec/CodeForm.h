@@ -15,4 +15,4 @@ std::string toCodeForm(std::string_view text);
 // Returns false when the text is a code outside 0..255 (no byte to give).
 bool fromCodeForm(std::string_view text, std::string& result);
 
-} // namespace wren
+}  // namespace wren

@@ -9,13 +9,11 @@ namespace {
 
 using kestrel::textkit::lower;
 
-} // namespace
+}  // namespace
 
 CollectList::CollectList(bool useCodeForm) : useCodeForm_(useCodeForm) {}
 
-std::string CollectList::keyOf(const std::string& text) const {
-    return lower(useCodeForm_ ? toCodeForm(text) : text);
-}
+std::string CollectList::keyOf(const std::string& text) const { return lower(useCodeForm_ ? toCodeForm(text) : text); }
 
 std::string CollectList::add(const std::string& constant, const std::string& value, uint8_t kind) {
     std::string colA = useCodeForm_ ? toCodeForm(constant) : constant;
@@ -96,4 +94,4 @@ std::vector<int32_t> CollectList::NewEnum() const {
     return positions;
 }
 
-} // namespace wren
+}  // namespace wren

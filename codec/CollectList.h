@@ -56,4 +56,4 @@ private:
     int32_t live_ = 0;
 };
 
-} // namespace wren
+}  // namespace wren

@@ -7,4 +7,4 @@ namespace wren {
 CollectTab::CollectTab(std::string colA, std::string colB, uint8_t crossTab)
     : colA_(std::move(colA)), colB_(std::move(colB)), crossTab_(crossTab) {}
 
-} // namespace wren
+}  // namespace wren

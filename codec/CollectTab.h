@@ -24,4 +24,4 @@ private:
     uint8_t crossTab_ = 0;
 };
 
-} // namespace wren
+}  // namespace wren

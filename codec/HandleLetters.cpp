@@ -43,13 +43,11 @@ std::size_t markerSlot(const std::string& name) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 HandleLetters::HandleLetters() = default;
 
-void HandleLetters::Release() {
-    delete this;
-}
+void HandleLetters::Release() { delete this; }
 
 bool HandleLetters::isMarker(char c, Marker marker) const {
     const std::string& text = Ctrl[marker];
@@ -80,9 +78,7 @@ void HandleLetters::raiseUpdated() {
 void HandleLetters::add(std::string& Value1, std::string& Value2, const std::string& method) {
     try {
         switch (methodOf(method)) {
-        case Method::Ctrl:
-            Ctrl[markerSlot(Value2)] = textkit::lower(Value1);
-            break;
+        case Method::Ctrl: Ctrl[markerSlot(Value2)] = textkit::lower(Value1); break;
         case Method::Hash: {
             const auto code = static_cast<uint16_t>(numeric::toInt16(numeric::read(Value2)));
             // Two digits at least, so that codes below 16 meet the code form
@@ -90,11 +86,8 @@ void HandleLetters::add(std::string& Value1, std::string& Value2, const std::str
             HashTable.add(textkit::lower(Value1), "&H" + textkit::upperHex(code, 2), 0);
             break;
         }
-        case Method::Text:
-            TextTable.add(Value1, Value2, 0);
-            break;
-        case Method::None:
-            break;
+        case Method::Text: TextTable.add(Value1, Value2, 0); break;
+        case Method::None: break;
         }
     } catch (const kestrel::OverflowError&) {
         try {
@@ -232,4 +225,4 @@ std::string HandleLetters::Decode(const std::string& phrase) {
     });
 }
 
-} // namespace wren
+}  // namespace wren

@@ -49,4 +49,4 @@ private:
     HandleLettersEvents* sink_ = nullptr;
 };
 
-} // namespace wren
+}  // namespace wren

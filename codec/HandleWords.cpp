@@ -17,13 +17,11 @@ std::string wordForm(const std::string& value, const std::string& linkCommand) {
     return linkCommand + word;
 }
 
-} // namespace
+}  // namespace
 
 HandleWords::HandleWords() = default;
 
-void HandleWords::Release() {
-    delete this;
-}
+void HandleWords::Release() { delete this; }
 
 void HandleWords::add(std::string& ValueA, std::string& ValueB, const std::string& LinkCommand) {
     try {
@@ -124,8 +122,10 @@ std::string HandleWords::define(const std::string& phrase, uint8_t& column) {
                 value = lookup({}, word, column);
                 cut = 0;
             }
-            if (!value) result.append(word);
-            else if (value->size() > cut) result.append(*value, cut);
+            if (!value)
+                result.append(word);
+            else if (value->size() > cut)
+                result.append(*value, cut);
             result += ' ';
         }
         return result;
@@ -134,4 +134,4 @@ std::string HandleWords::define(const std::string& phrase, uint8_t& column) {
     }
 }
 
-} // namespace wren
+}  // namespace wren

@@ -48,4 +48,4 @@ private:
     std::string probe_;  // lookup's key, kept to reuse its storage
 };
 
-} // namespace wren
+}  // namespace wren

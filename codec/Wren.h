@@ -30,6 +30,7 @@ inline constexpr const char* kTypeLibraryId = "{A44958E3-D472-4266-AA7D-7699B5DC
 class WrenObject {
 public:
     virtual void Release() = 0;
+
 protected:
     virtual ~WrenObject() = default;
 };
@@ -38,6 +39,7 @@ protected:
 class HandleLettersEvents {
 public:
     virtual void Updated(std::string& Log, int16_t& errors) = 0;
+
 protected:
     ~HandleLettersEvents() = default;
 };
@@ -71,7 +73,7 @@ public:
     virtual std::string define(const std::string& phrase, uint8_t& column) = 0;
 };
 
-} // namespace wren
+}  // namespace wren
 
 // Creates the class named by `classId`; *object receives an IHandleLetters or
 // IHandleWords (as WrenObject). Returns 0 on success, non-zero for an unknown id.

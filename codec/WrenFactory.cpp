@@ -16,11 +16,9 @@ std::string normalisedId(std::string_view id) {
     return kestrel::textkit::lower(id);
 }
 
-bool sameId(const std::string& normalised, const char* known) {
-    return normalised == normalisedId(known);
-}
+bool sameId(const std::string& normalised, const char* known) { return normalised == normalisedId(known); }
 
-} // namespace
+}  // namespace
 
 extern "C" WREN_API int WrenCreateInstance(const char* classId, wren::WrenObject** object) {
     if (object == nullptr) return 1;

@@ -165,7 +165,7 @@ void CmdDecoder::decode(std::string& code, std::string& mask, bool sense) {
 }
 
 void CmdDecoder::decodeCommand(const std::string& bytes, std::size_t& pos, int position, bool sense, std::string& text,
-                            std::string& entries, bool& endMark) {
+                               std::string& entries, bool& endMark) {
     text.clear();
     entries.clear();
     bool continuation = false;
@@ -227,7 +227,7 @@ void CmdDecoder::decodeCommand(const std::string& bytes, std::size_t& pos, int p
 }
 
 int CmdDecoder::findAlias(const std::vector<std::string_view>& entries, std::size_t first, std::size_t wordsLeft,
-                       const std::vector<int>& rejected) const {
+                          const std::vector<int>& rejected) const {
     if (first >= entries.size()) return 0;
     auto lookup = [&](std::size_t last) {
         const char* begin = entries[first].data();
@@ -252,8 +252,8 @@ int CmdDecoder::findAlias(const std::vector<std::string_view>& entries, std::siz
 // one entry per parameter but end marks. As an alias (`asAlias`), fixed
 // values must match and the first command parameter stands for the keyword;
 // false rejects the alias.
-bool CmdDecoder::walkStatement(int position, bool asAlias, const std::vector<std::string_view>& words, std::size_t first,
-                            Walk& walk) const {
+bool CmdDecoder::walkStatement(int position, bool asAlias, const std::vector<std::string_view>& words,
+                               std::size_t first, Walk& walk) const {
     walk.placed.clear();
     walk.pointers.clear();
     walk.entries = 0;
@@ -432,6 +432,5 @@ void CmdDecoder::dealias(std::string& code, std::string& mask) {
     code = std::move(out);
     mask = std::move(pointers);
 }
-
 
 }  // namespace kestrel

@@ -24,10 +24,10 @@ std::string_view decimalView(char (&digits)[N], int value) {
 
 const char* fieldName(int type) {
     switch (type) {
-        case ParmType::byte: return "a byte";
-        case ParmType::word: return "a word";
-        case ParmType::dword: return "a dword";
-        default: return "an enumeration";
+    case ParmType::byte: return "a byte";
+    case ParmType::word: return "a word";
+    case ParmType::dword: return "a dword";
+    default: return "an enumeration";
     }
 }
 
@@ -54,8 +54,7 @@ int CmdEncoder::findDefinition() {
 
 const std::string& CmdEncoder::wordAt(int k) const {
     static const std::string kNoWord;
-    if (k >= SmartString::kSlots)
-        throw OutOfRangeError("statement word " + numeric::decimal(k + 1) + " (at most 16)");
+    if (k >= SmartString::kSlots) throw OutOfRangeError("statement word " + numeric::decimal(k + 1) + " (at most 16)");
     return k > words_.count() ? kNoWord : words_.values(k);
 }
 
@@ -91,7 +90,8 @@ bool CmdEncoder::encode(std::string& script, std::string& smask, int iline) {
     }
     // The tokenizer holds sixteen words: the last slot would take the rest
     // of a longer statement as one word.
-    if (words.count() == SmartString::kSlots - 1 && words.values(SmartString::kSlots - 1).find(' ') != std::string::npos)
+    if (words.count() == SmartString::kSlots - 1 &&
+        words.values(SmartString::kSlots - 1).find(' ') != std::string::npos)
         throw OutOfRangeError("more than 16 words in one statement");
     head_.assign(words.values(0));
 
@@ -238,14 +238,12 @@ std::string CmdEncoder::parameterName(int parm) const {
 
 void CmdEncoder::checkNumber(const std::string& value, int type, int parm) {
     switch (fieldFit(value, type)) {
-        case FieldFit::fits:
-            return;
-        case FieldFit::notNumber:
-            badWord(value, parm);
-        case FieldFit::misfit:
-            warnings_.push_back("'" + value + "' does not fit " + parameterName(parm) + " (" + fieldName(type) +
-                                " field); written as " + fieldBytesText(value, type));
-            return;
+    case FieldFit::fits: return;
+    case FieldFit::notNumber: badWord(value, parm);
+    case FieldFit::misfit:
+        warnings_.push_back("'" + value + "' does not fit " + parameterName(parm) + " (" + fieldName(type) +
+                            " field); written as " + fieldBytesText(value, type));
+        return;
     }
 }
 

@@ -47,4 +47,4 @@ std::string ConsoleText::forDisplay(const std::string& text) {
     return shown;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

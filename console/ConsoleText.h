@@ -24,4 +24,4 @@ public:
     static std::string forDisplay(const std::string& text);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -120,4 +120,4 @@ void Instant::menuFile(Shared& shared, FileDialogKind dialog, const std::string&
     shared.gEngine->pending(directive + files.shortenname(chosen));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

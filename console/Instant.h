@@ -52,4 +52,4 @@ private:
     std::size_t length_ = 0;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

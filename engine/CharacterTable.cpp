@@ -7,7 +7,7 @@ namespace kestrel {
 namespace {
 
 constexpr std::array<const char*, CharacterTable::markerCount> kMarkerNames = {"hash", "start", "end",
-                                                                                "hex",  "var",   "finish"};
+                                                                               "hex",  "var",   "finish"};
 
 bool isUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
 
@@ -36,7 +36,7 @@ std::string characterWord(char c, bool keepsCase) {
     return word;
 }
 
-} // namespace
+}  // namespace
 
 const char* CharacterTable::markerName(std::size_t slot) { return slot < markerCount ? kMarkerNames[slot] : ""; }
 
@@ -117,4 +117,4 @@ std::string CharacterTable::header() const {
     return out;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

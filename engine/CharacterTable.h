@@ -60,4 +60,4 @@ public:
     std::array<std::string, markerCount> markers;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

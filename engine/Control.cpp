@@ -7,9 +7,9 @@
 #include "engine/Decompiler.h"
 #include "engine/DefinitionDirectives.h"
 #include "engine/EngineDirectives.h"
-#include "engine/Registration.h"
 #include "engine/ImageDirectives.h"
 #include "engine/LineImages.h"
+#include "engine/Registration.h"
 #include "engine/Shared.h"
 #include "platform/Platform.h"
 #include "services/FileHandle.h"
@@ -68,10 +68,9 @@ void Control::diagnose(const std::string& line) {
 }
 
 std::string Control::summary() const {
-    auto counted = [](int n, const char* what) {
-        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-    };
-    if (errors_ > 0 && warnings_ > 0) return counted(errors_, "error") + ", " + counted(warnings_, "warning") + " reported";
+    auto counted = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
+    if (errors_ > 0 && warnings_ > 0)
+        return counted(errors_, "error") + ", " + counted(warnings_, "warning") + " reported";
     if (errors_ > 0) return counted(errors_, "error") + " reported";
     if (warnings_ > 0) return counted(warnings_, "warning") + " reported";
     return {};
@@ -155,7 +154,7 @@ struct LineGuard {
     }
 };
 
-} // namespace
+}  // namespace
 
 void Control::KaCode(std::string line) { codeLine(line); }
 
@@ -273,17 +272,10 @@ void Control::runStatement(SmartString& piece, std::string& line) {
         // Echoes the text after the mark; an empty comment echoes one space.
         if (switches_.fEcho) files.echo(piece.vComment.empty() ? std::string(" ") : piece.vComment);
         return;
-    case '=':
-        compileText(piece.vComment);
-        return;
-    case '$':
-        ProcessDirective("inline $" + piece.values(0), piece.vComment);
-        return;
-    case '#':
-        ProcessDirective(piece.values(0), piece.vComment);
-        return;
-    case '!':
-        return;
+    case '=': compileText(piece.vComment); return;
+    case '$': ProcessDirective("inline $" + piece.values(0), piece.vComment); return;
+    case '#': ProcessDirective(piece.values(0), piece.vComment); return;
+    case '!': return;
     default:
         if (switches_.fLocked)
             ProcessDirective(piece.values(0), piece.vComment);
@@ -387,7 +379,7 @@ std::string rawWord(std::string word, bool hexadecimal) {
     return SmartNum::numberpush("&h" + word, code);
 }
 
-} // namespace
+}  // namespace
 
 void Control::rawData(Call& call) {
     FileHandle& files = *shared_.gFiles;
@@ -420,7 +412,7 @@ void Control::rawData(Call& call) {
     addToLineBuffer(data, "");
 }
 
-} // namespace kestrel
+}  // namespace kestrel
 
 namespace kestrel {
 
@@ -428,4 +420,4 @@ void Control::KaScript() { Decompiler::KaScript(*this); }
 
 void Control::kascriptraw(int32_t offset, int mode) { Decompiler::kascriptraw(*this, offset, mode); }
 
-} // namespace kestrel
+}  // namespace kestrel

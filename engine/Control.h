@@ -131,4 +131,4 @@ private:
     std::string decompiled_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -1,9 +1,9 @@
 #include "engine/Decompiler.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <charconv>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -72,7 +72,8 @@ bool wholeNumber(const std::string& text, int64_t& value) {
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), read, 16);
         if (end != digits.data() + digits.size()) return false;
         // Too many digits for 64 bits: an offset past any image all the same.
-        value = error == std::errc::result_out_of_range ? INT64_MAX : static_cast<int64_t>(std::min<uint64_t>(read, INT64_MAX));
+        value = error == std::errc::result_out_of_range ? INT64_MAX
+                                                        : static_cast<int64_t>(std::min<uint64_t>(read, INT64_MAX));
         return true;
     }
     try {
@@ -137,7 +138,7 @@ void decompileBlock(EngineContext& engine, Shared& shared, std::string bytes, in
     }
 }
 
-} // namespace
+}  // namespace
 
 void Decompiler::KaScript(EngineContext& engine) {
     Shared& shared = engine.shared();
@@ -302,4 +303,4 @@ void Decompiler::install(EngineContext& engine, EngineContext::DirectiveTable& t
     table["kascript"] = [&engine](EngineContext::Call&) { KaScript(engine); };
 }
 
-} // namespace kestrel
+}  // namespace kestrel

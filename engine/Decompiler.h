@@ -19,4 +19,4 @@ public:
     static void kascriptraw(EngineContext& engine, int32_t offset, int mode);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

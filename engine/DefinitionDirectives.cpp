@@ -68,4 +68,4 @@ void DefinitionDirectives::install(EngineContext& engine, EngineContext::Directi
     table["addctrl"] = character("ctrl");
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -12,4 +12,4 @@ public:
     static void install(EngineContext& engine, EngineContext::DirectiveTable& table);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -8,4 +8,4 @@ int EngineContext::Call::count() const { return words.count(); }
 
 const std::string& EngineContext::Call::arg(int index) const { return words.values(index); }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -84,4 +84,4 @@ public:
     virtual void setDecompiledScript(const std::string& script) = 0;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -24,7 +24,7 @@ uint8_t bufferNumber(const std::string& word) {
     return numeric::toByte(value);
 }
 
-} // namespace
+}  // namespace
 
 void EngineDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
     Shared& shared = engine.shared();
@@ -141,7 +141,9 @@ void EngineDirectives::install(EngineContext& engine, EngineContext::DirectiveTa
         if (files().fileno() > 1) files().closefile();
     };
     table["cls"] = [files](EngineContext::Call&) { files().cls(); };
-    table["kapow"] = [&shared, line](EngineContext::Call&) { shared.ShowCritical("User Caused Crash: line " + line()); };
+    table["kapow"] = [&shared, line](EngineContext::Call&) {
+        shared.ShowCritical("User Caused Crash: line " + line());
+    };
     table["kapush"] = [buffers](EngineContext::Call& call) {
         buffers().pushoffsett(call.arg(1), numeric::toInt32(numeric::read(call.arg(2))));
     };
@@ -177,4 +179,4 @@ void EngineDirectives::install(EngineContext& engine, EngineContext::DirectiveTa
     };
 }
 
-} // namespace kestrel
+}  // namespace kestrel

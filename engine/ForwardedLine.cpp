@@ -25,4 +25,4 @@ std::optional<std::u16string> ForwardedLine::fromRecord(std::uintptr_t tag, std:
     return text;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -28,4 +28,4 @@ public:
     static std::optional<std::u16string> fromRecord(std::uintptr_t tag, std::size_t size, const void* data);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

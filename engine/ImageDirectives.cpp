@@ -29,17 +29,15 @@ void burnInto(EngineContext& engine, Shared& shared, const std::string& image) {
     const int64_t size = files.fLen();
     if (plan.end() > size) {
         const std::string growth = "from " + std::to_string(size) + " to " + std::to_string(plan.end()) + " bytes";
-        if (!shared.platform.askYesNo("Burning into '" + image + "' grows it " + growth + ". Grow it?",
-                                      "Image grows"))
-            throw BurnError("burning would grow '" + image + "' " + growth +
-                            "; not burned (answer Yes or use --yes)");
+        if (!shared.platform.askYesNo("Burning into '" + image + "' grows it " + growth + ". Grow it?", "Image grows"))
+            throw BurnError("burning would grow '" + image + "' " + growth + "; not burned (answer Yes or use --yes)");
     }
     buffers.applyBurn(plan);
     files.syncData();
     engine.lineImages().burned(plan, shared.autobank.on());
 }
 
-} // namespace
+}  // namespace
 
 void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTable& table) {
     Shared& shared = engine.shared();
@@ -143,4 +141,4 @@ void ImageDirectives::install(EngineContext& engine, EngineContext::DirectiveTab
     };
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -56,4 +56,4 @@ void LineImages::abandon() {
     failed_ = false;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

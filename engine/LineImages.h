@@ -59,4 +59,4 @@ private:
     SymbolTable lineSymbols_;  // the line's burns, until its images are replaced
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -50,7 +50,7 @@ FileTypeSet::Kind typeKind(int kind) {
     }
 }
 
-} // namespace
+}  // namespace
 
 Registration::Registration(Shared& shared) : shared_(shared) {}
 
@@ -82,14 +82,16 @@ void Registration::begin(std::string codeset, std::string description, bool reus
 void Registration::addExtension(const std::string& extension, const std::string& kindWord) {
     if (!open_) throw FormatError("regext without a register line before it");
     if (refused_) return;
-    const bool ok = extension.size() >= 2 && extension.size() <= 17 && extension[0] == '.' &&
-                    std::all_of(extension.begin() + 1, extension.end(), [](char c) {
-                        return plainWordChar(c) && c != '.';
-                    });
+    const bool ok =
+        extension.size() >= 2 && extension.size() <= 17 && extension[0] == '.' &&
+        std::all_of(extension.begin() + 1, extension.end(), [](char c) { return plainWordChar(c) && c != '.'; });
     if (!ok) throw FormatError("extension '" + extension + "' refused: an extension is a dot and a word (\".ksc\")");
     const std::string kind = textkit::lower(kindWord);
-    Kind value = kind == "source" ? kSource : kind == "script" ? kScript : kind == "header" ? kHeader
-                 : kind == "buffer" ? kBuffer : kNone;
+    Kind value = kind == "source"   ? kSource
+                 : kind == "script" ? kScript
+                 : kind == "header" ? kHeader
+                 : kind == "buffer" ? kBuffer
+                                    : kNone;
     if (value == kNone)
         throw FormatError("unknown extension kind '" + kindWord + "' (source, script, header or buffer)");
     extensions_.push_back(Extension{extension, value});
@@ -132,8 +134,9 @@ void Registration::writeExtension(const Extension& extension, const Commands& c)
     std::string existing;
     if (reuse_ && extension.kind != kBuffer) {
         existing = files.GetKeyValue(root + X);
-        if (existing.find('\\') != std::string::npos ||
-            std::any_of(existing.begin(), existing.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x20; }))
+        if (existing.find('\\') != std::string::npos || std::any_of(existing.begin(), existing.end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x20;
+            }))
             throw FormatError("the class '" + existing + "' of " + X + " is no plain key name: nothing added to it");
     }
     std::string record = kindName(extension.kind);
@@ -345,13 +348,12 @@ bool Registration::unregister(const std::string& codeset) {
     }
     // The shared buffer class goes with the last codeset that used it.
     auto verbs = store.EnumRegKeys(root + "Kestrel.buffer\\shell");
-    if (verbs && std::none_of(verbs->begin(), verbs->end(), [](const std::string& v) {
-            return v.rfind("decompile.", 0) == 0;
-        }))
+    if (verbs &&
+        std::none_of(verbs->begin(), verbs->end(), [](const std::string& v) { return v.rfind("decompile.", 0) == 0; }))
         store.DeleteRegKey(root + "Kestrel.buffer");
     store.DeleteRegKey(recordKey);
     for (const auto& note : shared_.platform.withdrawFileTypes(codeset)) files.echo(note);
     return true;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -72,4 +72,4 @@ private:
     std::vector<Extension> extensions_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -87,7 +87,7 @@ std::string named(const RoundTrip::Label& label) {
     return "label '" + label.name + "' (buffer " + std::to_string(label.buffer) + ")";
 }
 
-} // namespace
+}  // namespace
 
 std::string RoundTrip::byteRun(const std::string& bytes, std::size_t limit) {
     if (bytes.empty()) return "(no bytes)";
@@ -233,4 +233,4 @@ bool RoundTrip::verify(const std::string& codeset, const std::string& script) {
     return true;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -43,4 +43,4 @@ private:
     Shared& shared_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -51,7 +51,7 @@ bool standsInLine(const std::string& text) {
     return fitsAfter(std::string(), text) && (text.empty() || text.back() != ' ');
 }
 
-} // namespace
+}  // namespace
 
 std::string ScriptText::finishCode(wren::IHandleLetters& letters) { return quietEncode(letters, ""); }
 
@@ -103,8 +103,10 @@ std::string ScriptText::text(wren::IHandleLetters& letters, const std::string& b
         const bool fits = fitsAfter(joined, piece);
         if (piece.empty() || !fits || quietEncode(letters, piece) != one + finish) {
             std::string hex = letters.hexForm(static_cast<unsigned char>(c));
-            if (!hex.empty()) piece = std::move(hex);
-            else if (!fits) throw unwritable(c);
+            if (!hex.empty())
+                piece = std::move(hex);
+            else if (!fits)
+                throw unwritable(c);
         }
         joined += piece;
         pieces.push_back(std::move(piece));
@@ -127,4 +129,4 @@ std::string ScriptText::text(wren::IHandleLetters& letters, const std::string& b
     return joined;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

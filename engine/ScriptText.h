@@ -34,4 +34,4 @@ public:
     static std::string finishCode(wren::IHandleLetters& letters);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

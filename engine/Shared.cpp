@@ -20,7 +20,7 @@ WrenPtr<Interface> createWren(Platform& platform, const char* classId) {
     return WrenPtr<Interface>(static_cast<Interface*>(object));
 }
 
-} // namespace
+}  // namespace
 
 WrenPtr<wren::IHandleLetters> Shared::createLetters() {
     return createWren<wren::IHandleLetters>(platform, wren::kHandleLettersClsid);
@@ -66,4 +66,4 @@ void Shared::ShowCritical(const std::string& text) { gFiles->critical(text); }
 
 void Shared::ShowNotice(const std::string& text) { platform.notice(text); }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -67,4 +67,4 @@ private:
     WrenPtr<wren::IHandleWords> createWords();
 };
 
-} // namespace kestrel
+}  // namespace kestrel

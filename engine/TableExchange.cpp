@@ -90,10 +90,11 @@ bool TableExchange::importTable(const std::string& in, const std::string& out) {
     engine.setInputSource("<command line>", 0);
     if (!reader.problems().empty()) return false;
     const CharacterTable& table = reader.table();
-    if (!writeOutput(out, shared_.platform.nativePath(out), "' Character table read from a table file by kestrel --table-import.\r\n" + table.header()))
+    if (!writeOutput(out, shared_.platform.nativePath(out),
+                     "' Character table read from a table file by kestrel --table-import.\r\n" + table.header()))
         return false;
     shared_.gFiles->echo("HEADER WRITTEN: " + out + ", " + std::to_string(table.entries.size()) + " entries");
     return true;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -31,4 +31,4 @@ private:
     Shared& shared_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

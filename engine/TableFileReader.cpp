@@ -15,7 +15,7 @@ bool isComment(std::string_view line) { return line[0] == ';' || line[0] == '#' 
 
 std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
-} // namespace
+}  // namespace
 
 TableFileReader::TableFileReader(std::string_view content) {
     if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
@@ -34,25 +34,15 @@ void TableFileReader::problem(int number, std::string message) { problems_.push_
 void TableFileReader::readLine(std::string_view line, int number) {
     if (isBlank(line) || isComment(line)) return;
     switch (line[0]) {
-    case '@':
-        readMarker(line.substr(1), number);
-        break;
-    case '/':
-        readEntry(line.substr(1), number, Kind::text, true);
-        break;
-    case '$':
-        readEntry(line.substr(1), number, Kind::name, false);
-        break;
+    case '@': readMarker(line.substr(1), number); break;
+    case '/': readEntry(line.substr(1), number, Kind::text, true); break;
+    case '$': readEntry(line.substr(1), number, Kind::name, false); break;
     case '*':
         problem(number, "line-break codes have no place in a character table; name the code instead ($" +
                             std::string(line.substr(1, line.find('=') - 1)) + "=name)");
         break;
-    case '!':
-        problem(number, "table switches are not supported: a codeset has one character table");
-        break;
-    default:
-        readEntry(line, number, Kind::text, false);
-        break;
+    case '!': problem(number, "table switches are not supported: a codeset has one character table"); break;
+    default: readEntry(line, number, Kind::text, false); break;
     }
 }
 
@@ -93,7 +83,8 @@ void TableFileReader::readMarker(std::string_view line, int number) {
         return;
     }
     if (markerLines_[slot] != 0) {
-        const std::string what = slot == CharacterTable::finish ? "the end code or finish marker" : "marker " + quoted(name);
+        const std::string what =
+            slot == CharacterTable::finish ? "the end code or finish marker" : "marker " + quoted(name);
         problem(number, what + " is already set on line " + std::to_string(markerLines_[slot]));
         return;
     }
@@ -135,7 +126,8 @@ void TableFileReader::readEntry(std::string_view line, int number, Kind kind, bo
             return;
         }
         if (markerLines_[slot] != 0) {
-            problem(number, "the end code or finish marker is already set on line " + std::to_string(markerLines_[slot]));
+            problem(number,
+                    "the end code or finish marker is already set on line " + std::to_string(markerLines_[slot]));
             return;
         }
         // Texts end with the code of the finish character's first entry.
@@ -152,4 +144,4 @@ void TableFileReader::readEntry(std::string_view line, int number, Kind kind, bo
     table_.entries.push_back({kind, std::string(text), code});
 }
 
-} // namespace kestrel
+}  // namespace kestrel

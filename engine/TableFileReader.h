@@ -42,4 +42,4 @@ private:
     std::array<int, CharacterTable::markerCount> markerLines_{};
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -32,7 +32,7 @@ std::size_t slotOf(const std::string& name) {
     return slot == CharacterTable::markerCount ? CharacterTable::hash : slot;
 }
 
-} // namespace
+}  // namespace
 
 TableRecorder::TableRecorder(wren::IHandleLetters* inner, Report report) : inner_(inner), report_(std::move(report)) {}
 
@@ -77,7 +77,8 @@ void TableRecorder::recordEntry(Kind kind, const std::string& Value1, const std:
             value = -1;
         }
         if (value < 0 || value > 0xFF) {
-            report_("code '" + Value2 + "' of '" + entry.text + "' is more than one byte; the table file maps single bytes");
+            report_("code '" + Value2 + "' of '" + entry.text +
+                    "' is more than one byte; the table file maps single bytes");
             return;
         }
         code.assign(1, static_cast<char>(value));
@@ -89,4 +90,4 @@ void TableRecorder::recordEntry(Kind kind, const std::string& Value1, const std:
     table_.entries.push_back(std::move(entry));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

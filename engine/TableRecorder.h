@@ -41,4 +41,4 @@ private:
     CharacterTable table_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -11,4 +11,4 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

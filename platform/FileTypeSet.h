@@ -20,8 +20,8 @@ public:
 
     struct Type {
         Kind kind = Kind::source;
-        std::string description;          // the class's default value ("Lumen script")
-        std::vector<std::string> globs;   // "*.ksc"
+        std::string description;         // the class's default value ("Lumen script")
+        std::vector<std::string> globs;  // "*.ksc"
         std::vector<Verb> verbs;
         // The program that opens the type by default (argv with "%f"); empty
         // when the desktop's own choice stays (scripts and headers are text).
@@ -32,4 +32,4 @@ public:
     std::vector<Type> types;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

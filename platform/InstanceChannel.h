@@ -38,4 +38,4 @@ public:
     virtual std::vector<Message> service(int alsoWatch, int waitMilliseconds, bool& watchReady) = 0;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -1,8 +1,8 @@
 #include "platform/Platform.h"
 
+#include "codec/Wren.h"
 #include "platform/FileTypeSet.h"
 #include "platform/InstanceChannel.h"
-#include "codec/Wren.h"
 
 #include <cstdio>
 #include <iostream>
@@ -46,7 +46,7 @@ void Platform::writeDiagnostic(std::string_view line) {
     std::fflush(stderr);
 }
 
-} // namespace kestrel
+}  // namespace kestrel
 
 namespace kestrel {
 
@@ -66,4 +66,4 @@ std::optional<ConsoleInput> Platform::readConsoleInput(const std::string& prompt
     return ConsoleInput{std::move(*line), false, std::string()};
 }
 
-} // namespace kestrel
+}  // namespace kestrel

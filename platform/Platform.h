@@ -17,10 +17,10 @@ namespace kestrel {
 
 struct FileDialogRequest {
     std::string title;
-    bool save = false;          // save dialog (ask before overwriting)
+    bool save = false;  // save dialog (ask before overwriting)
     bool mustExist = false;
     bool multiSelect = false;
-    unsigned optionBits = 0;    // raw option bits for the numeric mode form
+    unsigned optionBits = 0;  // raw option bits for the numeric mode form
 };
 
 class FileTypeSet;
@@ -162,4 +162,4 @@ protected:
     bool assumeYes_ = false;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -18,19 +18,19 @@
 #include "engine/Control.h"
 #include "engine/LineImages.h"
 #include "engine/Registration.h"
-#include "platform/InstanceChannel.h"
 #include "engine/RoundTrip.h"
 #include "engine/Shared.h"
 #include "engine/TableExchange.h"
+#include "platform/InstanceChannel.h"
 #include "services/FileHandle.h"
 #include "services/OutputFile.h"
 #include "text/KestrelError.h"
 
 #if defined(_WIN32)
-#include "platform/win32/Win32Platform.h"
+#  include "platform/win32/Win32Platform.h"
 using NativePlatform = kestrel::Win32Platform;
 #else
-#include "platform/posix/PosixPlatform.h"
+#  include "platform/posix/PosixPlatform.h"
 using NativePlatform = kestrel::PosixPlatform;
 #endif
 
@@ -99,8 +99,9 @@ std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr
     using Delivery = kestrel::InstanceChannel::Delivery;
     if (delivery == Delivery::noPrimary) return std::nullopt;
     if (delivery == Delivery::taken) {
-        std::fprintf(stderr, codeLine.empty() ? "kestrel: a kestrel console is already running (--new-instance starts another)\n"
-                                              : "kestrel: handed to the kestrel console already running\n");
+        std::fprintf(stderr, codeLine.empty()
+                                 ? "kestrel: a kestrel console is already running (--new-instance starts another)\n"
+                                 : "kestrel: handed to the kestrel console already running\n");
         return 0;
     }
     std::fprintf(stderr, "kestrel: the running kestrel console %s the line\n",
@@ -137,7 +138,7 @@ int usageError(const std::string& message) {
     return 2;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     bool batch = false;
@@ -175,7 +176,8 @@ int main(int argc, char** argv) {
                 symbolFile = value;
                 continue;
             }
-            if (value.find('"') != std::string::npos) return usageError("a file name with '\"' cannot be quoted in a code line");
+            if (value.find('"') != std::string::npos)
+                return usageError("a file name with '\"' cannot be quoted in a code line");
             fileArgument = value;
             fromFileVerb = true;
         } else if (options && (arg == "--table-export" || arg == "--table-import" || arg == "--verify")) {
@@ -212,7 +214,8 @@ int main(int argc, char** argv) {
     // neither, except the file manager's verbs (--file), which hand over.
     // A run with --sym keeps its line: the symbols are those of its own burns.
     std::unique_ptr<kestrel::InstanceChannel> channel;
-    if (!batch && !newInstance && unregister.empty() && symbolFile.empty() && (platform.interactive() || fromFileVerb)) {
+    if (!batch && !newInstance && unregister.empty() && symbolFile.empty() &&
+        (platform.interactive() || fromFileVerb)) {
         if (auto status = forwardToRunning(platform, channel, platform.interactive(), codeLine)) return *status;
         platform.setInstanceChannel(channel.get());
     }

@@ -10,28 +10,27 @@
 #include <utility>
 #include <vector>
 
+#include "buffers/FileBuffer.h"
 #include "bufferwriter/AddressText.h"
 #include "bufferwriter/BufList.h"
 #include "bufferwriter/BurnReview.h"
 #include "bufferwriter/Search.h"
-#include "buffers/FileBuffer.h"
 #include "platform/InstanceChannel.h"
 #include "services/FileHandle.h"
-#include "text/TextKit.h"
 #include "text/KestrelError.h"
 #include "text/Numeric.h"
 #include "text/TextKit.h"
 
 #if defined(_WIN32)
-#include "platform/win32/Win32Platform.h"
+#  include "platform/win32/Win32Platform.h"
 using NativePlatform = kestrel::Win32Platform;
 #else
-#include "platform/posix/PosixPlatform.h"
+#  include "platform/posix/PosixPlatform.h"
 using NativePlatform = kestrel::PosixPlatform;
 #endif
 
 #if defined(PLOVER_WINDOW_MODULE)
-#include <dlfcn.h>
+#  include <dlfcn.h>
 #endif
 
 namespace {
@@ -152,8 +151,10 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
     list.start(queue);
     if (!o.image.empty()) list.setDestination(o.image);
     if (o.noAutobank) list.setAutobank(false);
-    if (o.fill == "00") list.setFill(0);
-    else if (o.fill == "ff") list.setFill(255);
+    if (o.fill == "00")
+        list.setFill(0);
+    else if (o.fill == "ff")
+        list.setFill(255);
 
     kestrel::Search& search = list.search();
     search.pattern = o.pattern == "00" ? 0 : 1;
@@ -241,8 +242,7 @@ int runBatch(const Options& o, kestrel::Platform& platform) {
     }
     if (o.burn) {
         if (!list.burn()) {
-            std::fprintf(stderr, "plover: nothing burned; see the log %s\n",
-                         list.fileService().logPath().c_str());
+            std::fprintf(stderr, "plover: nothing burned; see the log %s\n", list.fileService().logPath().c_str());
             return 1;
         }
         std::printf("burned into %s\n", list.destination().c_str());
@@ -281,19 +281,15 @@ std::optional<int> forwardToRunning(kestrel::Platform& platform, std::unique_ptr
 int sendExecute(kestrel::Platform& platform, const std::string& text) {
     auto channel = platform.instanceChannel("plover");
     const Delivery delivery = channel
-        ? channel->forward(messageOf(kestrel::InstanceChannel::Message::Kind::execute, text))
-        : Delivery::noPrimary;
+                                  ? channel->forward(messageOf(kestrel::InstanceChannel::Message::Kind::execute, text))
+                                  : Delivery::noPrimary;
     switch (delivery) {
-    case Delivery::taken:
-        return 0;
-    case Delivery::noPrimary:
-        std::fprintf(stderr, "plover: --execute: no plover window is running\n");
-        return 1;
+    case Delivery::taken: return 0;
+    case Delivery::noPrimary: std::fprintf(stderr, "plover: --execute: no plover window is running\n"); return 1;
     case Delivery::refused:
         std::fprintf(stderr, "plover: --execute: the running plover window refused the request\n");
         return 1;
-    case Delivery::failed:
-        break;
+    case Delivery::failed: break;
     }
     std::fprintf(stderr, "plover: --execute: the running plover window did not answer\n");
     return 1;
@@ -308,15 +304,15 @@ std::string windowModule(kestrel::Platform& platform) {
     const fs::path program = platform.executablePath();
     const fs::path folder = program.empty() ? fs::path(platform.programDirectory()) : program.parent_path();
     std::error_code ec;
-#if defined(PLOVER_WINDOW_LIBDIR)
+#  if defined(PLOVER_WINDOW_LIBDIR)
     const fs::path installed = (folder / PLOVER_WINDOW_LIBDIR / PLOVER_WINDOW_MODULE).lexically_normal();
     if (fs::is_regular_file(installed, ec)) return installed.string();
-#endif
+#  endif
     return (folder / PLOVER_WINDOW_MODULE).string();
 }
 #endif
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     Options o;
@@ -395,7 +391,8 @@ int main(int argc, char** argv) {
         return usageError(bad.what());
     }
     if (o.reserve && !o.find) return usageError("--reserve works with --find");
-    if (!o.patch.empty() && (o.burn || o.dryRun)) return usageError("--patch cannot be combined with --burn or --dry-run");
+    if (!o.patch.empty() && (o.burn || o.dryRun))
+        return usageError("--patch cannot be combined with --burn or --dry-run");
     if (!o.sym.empty() && !o.burn && !o.dryRun && o.patch.empty())
         return usageError("--sym works with --burn, --patch or --dry-run");
     if (!o.batch && (o.find || o.burn || o.dryRun || o.list || !o.look.empty() || !o.place.empty() ||

@@ -13,9 +13,7 @@ namespace kestrel {
 
 namespace fs = std::filesystem;
 
-std::size_t DirectorySearch::lastSeparator(const std::string& path) {
-    return path.find_last_of("\\/");
-}
+std::size_t DirectorySearch::lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
 
 std::string DirectorySearch::join(const std::string& folder, const std::string& name) const {
     return FileName::join(folder, name, platform_.separator());
@@ -42,11 +40,9 @@ std::vector<DirectoryEntry> DirectorySearch::find(const std::string& pattern, bo
 
     // Keep the separator of a root folder ("/", "C:\") so it stays the root.
     std::string folder;
-    if (sep != std::string::npos)
-        folder = pattern.substr(0, (sep == 0 || pattern[sep - 1] == ':') ? sep + 1 : sep);
+    if (sep != std::string::npos) folder = pattern.substr(0, (sep == 0 || pattern[sep - 1] == ':') ? sep + 1 : sep);
     std::string resolvedFolder = folder.empty() ? std::string(".") : platform_.resolveExisting(folder);
-    if (resolvedFolder.empty() || !fs::is_directory(resolvedFolder, ec))
-        throw FormatError("no such folder: " + folder);
+    if (resolvedFolder.empty() || !fs::is_directory(resolvedFolder, ec)) throw FormatError("no such folder: " + folder);
     std::string prefix = folder.empty() ? std::string() : resolvedFolder;
 
     fs::directory_iterator it(resolvedFolder, ec);
@@ -86,4 +82,4 @@ bool DirectorySearch::findFile(const std::string& pattern, DirectoryEntry& found
     return false;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -9,8 +9,8 @@ namespace kestrel {
 class Platform;
 
 struct DirectoryEntry {
-    std::string name;   // the entry's name as the file system has it
-    std::string path;   // a path that opens it (relative when the pattern was)
+    std::string name;  // the entry's name as the file system has it
+    std::string path;  // a path that opens it (relative when the pattern was)
     bool directory = false;
 };
 
@@ -37,4 +37,4 @@ private:
     Platform& platform_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

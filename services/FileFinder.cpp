@@ -108,4 +108,4 @@ void FileFinder::ShrinkName(std::string& text) {
     }
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -42,4 +42,4 @@ private:
     Platform& platform_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -43,14 +43,10 @@ std::optional<std::string> FileHandle::OpenFile(std::string& name, OpenMode mode
 
 std::string FileHandle::filename(NamePart part) const {
     switch (part) {
-    case NamePart::fullpath:
-        return current_.fullPath(finder_.currentDirectory(), platform_.separator());
-    case NamePart::name:
-        return current_.name;
-    case NamePart::directory:
-        return finder_.currentDirectory();
-    case NamePart::extension:
-        return current_.extension;
+    case NamePart::fullpath: return current_.fullPath(finder_.currentDirectory(), platform_.separator());
+    case NamePart::name: return current_.name;
+    case NamePart::directory: return finder_.currentDirectory();
+    case NamePart::extension: return current_.extension;
     }
     return "";
 }
@@ -63,16 +59,12 @@ void FileHandle::setFilename(NamePart part, const std::string& value) {
         if (!folder.empty()) shell_.Dos("chdir", folder);
         break;
     }
-    case NamePart::name:
-        current_.name = value;
-        break;
+    case NamePart::name: current_.name = value; break;
     case NamePart::directory:
         // Only stored: changing directory is what fullpath and Dos do.
         current_.directory = value;
         break;
-    case NamePart::extension:
-        current_.extension = value;
-        break;
+    case NamePart::extension: current_.extension = value; break;
     }
 }
 
@@ -114,10 +106,10 @@ std::string nulList(const std::optional<std::vector<std::string>>& names) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string FileHandle::EnumRegKeys(const std::string& path) { return nulList(registry().EnumRegKeys(path)); }
 
 std::string FileHandle::EnumRegValues(const std::string& path) { return nulList(registry().EnumRegValues(path)); }
 
-} // namespace kestrel
+}  // namespace kestrel

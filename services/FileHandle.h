@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "services/FileFinder.h"
 #include "services/FileName.h"
@@ -127,4 +127,4 @@ private:
     std::unique_ptr<RegistryStore> registry_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

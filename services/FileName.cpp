@@ -20,9 +20,12 @@ void FileName::assignFullPath(const std::string& value) {
     }
     extension = value.substr(length - x);
     // A separator in front is the root itself, not an empty folder.
-    if (s == 1) directory = value.substr(0, 1);
-    else if (s > 1) directory = value.substr(0, s - 1);
-    else directory.clear();
+    if (s == 1)
+        directory = value.substr(0, 1);
+    else if (s > 1)
+        directory = value.substr(0, s - 1);
+    else
+        directory.clear();
     name = value.substr(s, length - s - (x > 0 ? x + 1 : 0));
 }
 
@@ -38,4 +41,4 @@ std::string FileName::join(const std::string& folder, const std::string& leaf, c
     return folder + separator + leaf;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

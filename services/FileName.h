@@ -28,4 +28,4 @@ public:
     static std::string join(const std::string& folder, const std::string& leaf, char separator);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -53,7 +53,7 @@ struct LineFileBuf : std::filebuf {
     void skip(std::size_t count) { gbump(static_cast<int>(count)); }
 };
 
-} // namespace
+}  // namespace
 
 // One open file of the stack. All modes use the file buffer in binary form:
 // text lines are cut by hand at CR LF, LF or a lone CR, so scripts read alike.
@@ -191,22 +191,15 @@ FileStack::OpenEntry& FileStack::top() {
     return *stack_.back();
 }
 
-const FileStack::OpenEntry* FileStack::topOrNull() const {
-    return stack_.empty() ? nullptr : stack_.back().get();
-}
+const FileStack::OpenEntry* FileStack::topOrNull() const { return stack_.empty() ? nullptr : stack_.back().get(); }
 
 const char* FileStack::modeWord(OpenMode mode) {
     switch (mode) {
-    case OpenMode::input:
-        return "input";
-    case OpenMode::script:
-        return "Input";
-    case OpenMode::output:
-        return "output";
-    case OpenMode::read:
-        return "read";
-    case OpenMode::write:
-        return "write";
+    case OpenMode::input: return "input";
+    case OpenMode::script: return "Input";
+    case OpenMode::output: return "output";
+    case OpenMode::read: return "read";
+    case OpenMode::write: return "write";
     }
     return "";
 }
@@ -228,9 +221,7 @@ bool FileStack::push(const std::string& name, OpenMode mode) {
         entry->script = true;
         entry->open = !existing.empty() && entry->file.open(existing, std::ios::in | binary);
         break;
-    case OpenMode::output:
-        entry->open = entry->file.open(path, std::ios::out | std::ios::trunc | binary);
-        break;
+    case OpenMode::output: entry->open = entry->file.open(path, std::ios::out | std::ios::trunc | binary); break;
     case OpenMode::read:
     case OpenMode::write:
         if (existing.empty() && mode == OpenMode::write) {
@@ -299,16 +290,13 @@ std::string FileStack::readValue(OpenEntry& file) {
     std::string value;
     if (c == '"') {
         file.bump();
-        for (c = file.bump(); c != eof && c != '"' && c != '\n'; c = file.bump())
-            value += static_cast<char>(c);
+        for (c = file.bump(); c != eof && c != '"' && c != '\n'; c = file.bump()) value += static_cast<char>(c);
         if (c == '"') c = file.bump();
         while (c != eof && c != ',' && c != '\n') c = file.bump();
         return value;
     }
-    for (c = file.bump(); c != eof && c != ',' && c != '\n'; c = file.bump())
-        value += static_cast<char>(c);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
-        value.pop_back();
+    for (c = file.bump(); c != eof && c != ',' && c != '\n'; c = file.bump()) value += static_cast<char>(c);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) value.pop_back();
     return value;
 }
 
@@ -321,24 +309,19 @@ FileValue FileStack::getdata(DataKind which) {
     OpenEntry& file = top();
     ++file.lines;
     switch (which) {
-    case DataKind::line:
-        return file.readLine();
-    case DataKind::value:
-        return readValue(file);
+    case DataKind::line: return file.readLine();
+    case DataKind::value: return readValue(file);
     case DataKind::byte:
     case DataKind::word:
-    case DataKind::dword:
-        return readNumber(file, which);
-    case DataKind::string:
-        return readString(file);
+    case DataKind::dword: return readNumber(file, which);
+    case DataKind::string: return readString(file);
     case DataKind::block: {
         // Chunked reading: the last chunk of a file may be short.
         std::string data = file.readUpTo(kDefaultBlock);
         if (data.empty()) throw FormatError("unexpected end of file");
         return data;
     }
-    case DataKind::megablock:
-        break;
+    case DataKind::megablock: break;
     }
     return std::string();
 }
@@ -354,15 +337,9 @@ std::string FileStack::getBlock(std::size_t count) {
 int32_t FileStack::readNumber(OpenEntry& file, DataKind kind) {
     char bytes[4];
     switch (kind) {
-    case DataKind::byte:
-        file.readInto(bytes, 1);
-        return static_cast<uint8_t>(bytes[0]);
-    case DataKind::word:
-        file.readInto(bytes, 2);
-        return static_cast<int16_t>(fromLittleEndian(bytes, 2));
-    default:
-        file.readInto(bytes, 4);
-        return static_cast<int32_t>(fromLittleEndian(bytes, 4));
+    case DataKind::byte: file.readInto(bytes, 1); return static_cast<uint8_t>(bytes[0]);
+    case DataKind::word: file.readInto(bytes, 2); return static_cast<int16_t>(fromLittleEndian(bytes, 2));
+    default: file.readInto(bytes, 4); return static_cast<int32_t>(fromLittleEndian(bytes, 4));
     }
 }
 
@@ -394,17 +371,10 @@ void FileStack::putdata(DataKind which, const FileValue& value) {
     }
     case DataKind::byte:
     case DataKind::word:
-    case DataKind::dword:
-        writeNumber(file, which, valueNumber(value));
-        break;
-    case DataKind::string:
-        writeString(file, valueText(value));
-        break;
-    case DataKind::block:
-        file.write(valueText(value));
-        break;
-    default:
-        break;
+    case DataKind::dword: writeNumber(file, which, valueNumber(value)); break;
+    case DataKind::string: writeString(file, valueText(value)); break;
+    case DataKind::block: file.write(valueText(value)); break;
+    default: break;
     }
 }
 
@@ -472,8 +442,10 @@ void FileStack::putNumber(DataKind kind, int32_t value) {
 void FileStack::putText(DataKind kind, std::string_view text) {
     if (stack_.empty() || (kind != DataKind::string && kind != DataKind::block))
         return putdata(kind, FileValue(std::string(text)));
-    if (kind == DataKind::string) writeString(*stack_.back(), text);
-    else stack_.back()->write(text);
+    if (kind == DataKind::string)
+        writeString(*stack_.back(), text);
+    else
+        stack_.back()->write(text);
 }
 
 std::size_t FileStack::readBytes(char* out, std::size_t count) {
@@ -504,17 +476,13 @@ void FileStack::SeekData(int32_t offset) {
     file.seek(offset);
 }
 
-int32_t FileStack::fPos() {
-    return top().position();
-}
+int32_t FileStack::fPos() { return top().position(); }
 
-int32_t FileStack::fLen() {
-    return top().length();
-}
+int32_t FileStack::fLen() { return top().length(); }
 
 bool FileStack::ENDOF() {
     if (stack_.empty() || !stack_.back()->open) return true;
     return stack_.back()->peek() == std::char_traits<char>::eof();
 }
 
-} // namespace kestrel
+}  // namespace kestrel

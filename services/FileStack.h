@@ -109,4 +109,4 @@ private:
     int logLines_ = 0;                               // the counter of file 1
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -15,4 +15,4 @@ void FileStackGuard::closeAll() {
     while (files_.fileno() > depth_) files_.closefile();
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -23,4 +23,4 @@ private:
     int depth_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

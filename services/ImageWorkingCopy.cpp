@@ -17,7 +17,7 @@ constexpr int kMaxLinks = 40;
 // "<file>.burning", then "<file>.burning1" ... while the names are taken.
 constexpr int kMaxCopyNames = 100;
 
-} // namespace
+}  // namespace
 
 std::string ImageWorkingCopy::followLinks(const std::string& name) {
     fs::path at = name;
@@ -87,4 +87,4 @@ void ImageWorkingCopy::discard() {
     lock_.reset();
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -53,4 +53,4 @@ private:
     std::unique_ptr<FileLock> lock_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

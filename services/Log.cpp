@@ -22,7 +22,7 @@ std::string timeText(const char* format, const std::tm& when) {
     return std::string(buffer, length);
 }
 
-} // namespace
+}  // namespace
 
 Log::Log(Platform& platform, const std::string& programName) : platform_(platform) {
     std::time_t now = std::time(nullptr);
@@ -134,4 +134,4 @@ void Log::critical(const std::string& text) {
     throw ProgramExit{2};  // a platform that returns from its box still ends here
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <fstream>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 namespace kestrel {
 
@@ -66,4 +66,4 @@ private:
     std::size_t nesting_ = 0;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -25,7 +25,7 @@ struct Scratch {
     }
 };
 
-} // namespace
+}  // namespace
 
 void OutputFile::write(Platform& platform, const std::string& target, std::string_view content) {
     const std::string real = ImageWorkingCopy::followLinks(platform.nativePath(target));
@@ -48,4 +48,4 @@ bool OutputFile::mayReplace(Platform& platform, const std::string& target) {
     return platform.askYesNo("'" + target + "' exists. Replace it?", "Replace File");
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -25,4 +25,4 @@ public:
     static bool mayReplace(Platform& platform, const std::string& target);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

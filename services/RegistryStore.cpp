@@ -53,7 +53,7 @@ bool hasControlByte(const std::string& text) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 struct RegistryStore::Key {
     struct Value {
@@ -428,4 +428,4 @@ std::optional<std::vector<std::string>> RegistryStore::EnumRegValues(const std::
     return names;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

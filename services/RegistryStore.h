@@ -73,4 +73,4 @@ private:
     std::string error_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

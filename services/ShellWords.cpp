@@ -18,7 +18,7 @@ namespace {
 const std::string kCrLf = "\r\n";
 const std::string kInvalidPath = "Invalid path or filename";
 
-} // namespace
+}  // namespace
 
 std::string ShellWords::Dos(const std::string& word, std::string& argument) {
     try {
@@ -78,4 +78,4 @@ std::string ShellWords::run(const std::string& word, std::string& argument) {
     return "";
 }
 
-} // namespace kestrel
+}  // namespace kestrel

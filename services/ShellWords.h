@@ -27,4 +27,4 @@ private:
     FileFinder& finder_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

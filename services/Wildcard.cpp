@@ -4,14 +4,11 @@
 
 namespace kestrel {
 
-bool Wildcard::hasWildcards(std::string_view text) {
-    return text.find_first_of("*?") != std::string_view::npos;
-}
+bool Wildcard::hasWildcards(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
 bool Wildcard::matches(std::string_view pattern, std::string_view name) {
     if (matchPlain(pattern, name)) return true;
-    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-        name.find('.') == std::string_view::npos)
+    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
         return matchPlain(pattern.substr(0, pattern.size() - 2), name);
     return false;
 }
@@ -25,7 +22,8 @@ bool Wildcard::matchPlain(std::string_view pattern, std::string_view name) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || textkit::foldCase(pattern[p]) == textkit::foldCase(name[n]))) {
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || textkit::foldCase(pattern[p]) == textkit::foldCase(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {
@@ -39,4 +37,4 @@ bool Wildcard::matchPlain(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-} // namespace kestrel
+}  // namespace kestrel

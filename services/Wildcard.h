@@ -16,4 +16,4 @@ private:
     static bool matchPlain(std::string_view pattern, std::string_view name);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

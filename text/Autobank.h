@@ -20,4 +20,4 @@ private:
     bool on_ = true;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

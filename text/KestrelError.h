@@ -93,4 +93,4 @@ struct ProgramExit {
     int status;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

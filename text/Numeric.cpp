@@ -108,8 +108,10 @@ Parsed parseDecimal(Scanner& in) {
     while (isDigit(in.peek())) {
         const char c = in.peek();
         buf.push(c);
-        if (mantissaDigits < 18) whole = whole * 10 + static_cast<uint64_t>(c - '0');
-        else simple = false;
+        if (mantissaDigits < 18)
+            whole = whole * 10 + static_cast<uint64_t>(c - '0');
+        else
+            simple = false;
         if (c != '0' || significantWholeDigits > 0) ++significantWholeDigits;
         ++mantissaDigits;
         in.next();
@@ -226,9 +228,11 @@ double read(std::string_view text) {
             if (text.size() >= 3 && text.size() <= 10 && (text[1] == 'h' || text[1] == 'H')) {
                 uint32_t value = 0;
                 size_t i = 2;
-                for (int d; i < text.size() && (d = hexDigit(text[i])) >= 0; ++i) value = value * 16 + static_cast<uint32_t>(d);
+                for (int d; i < text.size() && (d = hexDigit(text[i])) >= 0; ++i)
+                    value = value * 16 + static_cast<uint32_t>(d);
                 if (i == text.size()) {
-                    if (text.size() <= 6) return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(value)));
+                    if (text.size() <= 6)
+                        return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(value)));
                     return static_cast<double>(static_cast<int32_t>(value));
                 }
             }

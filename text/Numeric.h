@@ -20,7 +20,7 @@ double strict(std::string_view text);
 // Round half to even; throws OverflowError outside the type's range.
 int16_t toInt16(double value);
 int32_t toInt32(double value);
-uint8_t toByte(double value);   // 0..255, OverflowError outside
+uint8_t toByte(double value);  // 0..255, OverflowError outside
 
 // Upper-case hexadecimal of the value rounded to a signed 32-bit integer, no
 // leading zeros; negative numbers give their 32-bit two's complement.
@@ -32,4 +32,4 @@ std::string decimal(int64_t value);
 // "Spaced decimal": a space before non-negative numbers, "-" before negative.
 std::string spacedDecimal(int64_t value);
 
-} // namespace kestrel::numeric
+}  // namespace kestrel::numeric

@@ -85,11 +85,13 @@ inline constexpr std::array<ParmType, 14> kTable = {{
     {ParmType::userDword, 13, L::pointer, "User DWord= "},
 }};
 
-static_assert([] {
-    for (std::size_t i = 0; i < kTable.size(); ++i)
-        if (kTable[i].code != static_cast<int>(i)) return false;
-    return true;
-}(), "rows are indexed by their code");
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < kTable.size(); ++i)
+            if (kTable[i].code != static_cast<int>(i)) return false;
+        return true;
+    }(),
+    "rows are indexed by their code");
 
 }  // namespace parmtypes
 

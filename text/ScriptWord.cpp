@@ -29,4 +29,4 @@ std::string ScriptWord::fault(std::string_view name) {
     return {};
 }
 
-} // namespace kestrel
+}  // namespace kestrel

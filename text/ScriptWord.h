@@ -23,4 +23,4 @@ public:
     static std::string unsafe(std::string_view name);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

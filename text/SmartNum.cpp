@@ -34,8 +34,7 @@ bool isPointerKind(int size) { return size <= 0 && ParmType::isPointer(-static_c
 
 // Decimal text of any number: whole numbers without a fraction.
 std::string numberText(double value) {
-    if (value == std::floor(value) && std::fabs(value) < 9e18)
-        return numeric::decimal(static_cast<int64_t>(value));
+    if (value == std::floor(value) && std::fabs(value) < 9e18) return numeric::decimal(static_cast<int64_t>(value));
     char out[32];
     const auto [end, ec] = std::to_chars(out, out + sizeof out, value);
     (void)ec;
@@ -147,13 +146,18 @@ std::string SmartNum::codeFields(std::string& mask) {
             // names that slot and changes with it).
             types_.setValues(i, numberText(numeric::strict(type) + ParmType::kUserOffset));
             const std::string& entry = types_.values(i);
-            if (numeric::strict(entry) > static_cast<double>(ParmType::command)) result += entry;
-            else numberpush(result, word, -fieldCode);
+            if (numeric::strict(entry) > static_cast<double>(ParmType::command))
+                result += entry;
+            else
+                numberpush(result, word, -fieldCode);
             continue;
         }
-        if (code > static_cast<double>(ParmType::command) && !dollarType) result += type;
-        else if (dollarType) numberpush(result, numeric::decimal(CPtr(word, *autobank_)), -fieldCode);
-        else numberpush(result, word, -fieldCode);
+        if (code > static_cast<double>(ParmType::command) && !dollarType)
+            result += type;
+        else if (dollarType)
+            numberpush(result, numeric::decimal(CPtr(word, *autobank_)), -fieldCode);
+        else
+            numberpush(result, word, -fieldCode);
     }
     mask = std::move(pointers);
     return result;
@@ -166,11 +170,9 @@ std::string SmartNum::kaRipvals(const std::string& source, const std::string& ma
     size_t pos = 0;
     for (int i = 0; i <= types.count(); ++i) {
         const std::string& entry = types.values(i);
-        const int length =
-            entry.starts_with('$') ? 4 : STransLength(-numeric::toInt16(numeric::read(entry)), 2);
+        const int length = entry.starts_with('$') ? 4 : STransLength(-numeric::toInt16(numeric::read(entry)), 2);
         if (length < 0) throw OutOfRangeError("negative field length for type " + entry);
-        const std::string field =
-            pos < source.size() ? source.substr(pos, static_cast<size_t>(length)) : std::string();
+        const std::string field = pos < source.size() ? source.substr(pos, static_cast<size_t>(length)) : std::string();
         pos += static_cast<size_t>(length);
         std::string word = numberpull(field);
         if (i > 0) words += ' ';
@@ -187,7 +189,6 @@ namespace {
 // The field as hexadecimal digit text, most significant first, read two
 // digits a byte: the general form of numberpush.
 std::string digitField(std::string_view number, int size) {
-
     std::string digits;
     size_t length;  // hex digits that make up the field
     if (size <= 0) {
@@ -202,8 +203,10 @@ std::string digitField(std::string_view number, int size) {
         // Raw data: the digits as written, any length, "&h" markers dropped.
         digits.reserve(number.size() + 1);
         for (size_t i = 0; i < number.size(); ++i) {
-            if (number[i] == '&' && i + 1 < number.size() && number[i + 1] == 'h') ++i;
-            else digits += number[i];
+            if (number[i] == '&' && i + 1 < number.size() && number[i + 1] == 'h')
+                ++i;
+            else
+                digits += number[i];
         }
         length = digits.size();
         if (length % 2 != 0) digits.insert(0, 1, '0');

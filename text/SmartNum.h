@@ -55,4 +55,4 @@ private:
     SmartString types_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -100,8 +100,7 @@ size_t inStr(std::string_view text, std::string_view delim, size_t start) {
 }
 
 void checkIndex(int index) {
-    if (index < 0 || index >= SmartString::kSlots)
-        throw OutOfRangeError("tokenizer slot " + numeric::decimal(index));
+    if (index < 0 || index >= SmartString::kSlots) throw OutOfRangeError("tokenizer slot " + numeric::decimal(index));
 }
 
 // 0x80 in every byte of `word` that equals `byte`, 0 in every other.
@@ -163,8 +162,10 @@ void SmartString::kaTrim(std::string& source) {
     if (source.empty()) return;
 
     vDirective.assign(1, source[0]);
-    if (static_cast<unsigned char>(source[0]) <= 65) source.erase(0, 1);
-    else vDirective.clear();
+    if (static_cast<unsigned char>(source[0]) <= 65)
+        source.erase(0, 1);
+    else
+        vDirective.clear();
     vComment.clear();
 
     if (vDirective == "&" && !source.empty() && source[0] == 'h') {

@@ -52,4 +52,4 @@ private:
     std::string scrubbed_;  // kaSplit's scrubbed copy, kept to reuse its storage
 };
 
-} // namespace kestrel
+}  // namespace kestrel

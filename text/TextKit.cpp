@@ -73,4 +73,4 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     text = std::move(out);
 }
 
-} // namespace kestrel::textkit
+}  // namespace kestrel::textkit

@@ -76,4 +76,4 @@ struct FoldedEqual {
 // searched again. An empty `from` changes nothing.
 void replaceAll(std::string& text, std::string_view from, std::string_view to);
 
-} // namespace kestrel::textkit
+}  // namespace kestrel::textkit

@@ -82,4 +82,4 @@ std::vector<std::string> BenchEnvironment::sampleLines(std::size_t count, bool p
     return lines;
 }
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

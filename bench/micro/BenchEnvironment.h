@@ -37,4 +37,4 @@ private:
     std::unique_ptr<BenchPlatform> platform_;
 };
 
-} // namespace kestrel::bench
+}  // namespace kestrel::bench

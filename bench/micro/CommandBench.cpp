@@ -119,5 +119,5 @@ void BM_EchoLogLine(benchmark::State& state) {
 }
 BENCHMARK(BM_EchoLogLine);
 
-} // namespace
-} // namespace kestrel::bench
+}  // namespace
+}  // namespace kestrel::bench

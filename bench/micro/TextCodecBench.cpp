@@ -26,5 +26,5 @@ void BM_DecodeText(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeText);
 
-} // namespace
-} // namespace kestrel::bench
+}  // namespace
+}  // namespace kestrel::bench

@@ -54,5 +54,5 @@ void BM_SplitAndTemplate(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitAndTemplate);
 
-} // namespace
-} // namespace kestrel::bench
+}  // namespace
+}  // namespace kestrel::bench

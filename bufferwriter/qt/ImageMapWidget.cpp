@@ -20,7 +20,7 @@ QColor colourOf(ImageMap::Cell cell) {
     return Qt::black;
 }
 
-} // namespace
+}  // namespace
 
 ImageMapWidget::ImageMapWidget(BufList& model, QWidget* parent) : QWidget(parent), model_(model) {
     setMinimumHeight(30);
@@ -44,7 +44,8 @@ void ImageMapWidget::paintEvent(QPaintEvent*) {
     }
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const int x0 = strip.left() + static_cast<int>(i * static_cast<std::size_t>(strip.width()) / cells.size());
-        const int x1 = strip.left() + static_cast<int>((i + 1) * static_cast<std::size_t>(strip.width()) / cells.size());
+        const int x1 =
+            strip.left() + static_cast<int>((i + 1) * static_cast<std::size_t>(strip.width()) / cells.size());
         painter.fillRect(QRect(x0, strip.top(), std::max(1, x1 - x0), strip.height()), colourOf(cells[i]));
     }
     painter.setPen(palette().windowText().color());
@@ -58,4 +59,4 @@ void ImageMapWidget::paintEvent(QPaintEvent*) {
                      QString::fromStdString(address::hex(model_.map().imageLength())));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -18,4 +18,4 @@ private:
     BufList& model_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -34,4 +34,4 @@ int runPloverWindow(int& argc, char** argv, const std::string& commandLine, Inst
     return window.exitStatus().value_or(status);
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -10,4 +10,4 @@ class InstanceChannel;
 
 int runPloverWindow(int& argc, char** argv, const std::string& commandLine, InstanceChannel* channel);
 
-} // namespace kestrel
+}  // namespace kestrel

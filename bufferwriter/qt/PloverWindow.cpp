@@ -32,7 +32,7 @@ QString q(const std::string& text) { return QString::fromLocal8Bit(text.data(), 
 
 constexpr int16_t kFills[3] = {-1, 0, 255};
 
-} // namespace
+}  // namespace
 
 PloverWindow::PloverWindow(BufList& model, QWidget* parent) : QMainWindow(parent), model_(model) {
     setWindowTitle("Plover");
@@ -201,7 +201,8 @@ void PloverWindow::assign() {
     guarded([&] {
         takeSelection();
         if (!model_.insert()) return;
-        SearchDialog dialog(model_.search(), [this](const std::function<void()>& call) { guarded(call); }, this);
+        SearchDialog dialog(
+            model_.search(), [this](const std::function<void()>& call) { guarded(call); }, this);
         dialog.exec();
         refresh();
     });
@@ -223,8 +224,7 @@ void PloverWindow::refresh() {
         item->setData(Qt::UserRole, entries[i].data());
         item->setSelected(entries[i].selected);
     }
-    if (model_.currentOffsett() >= 0)
-        offsetts_->setCurrentRow(model_.currentOffsett(), QItemSelectionModel::NoUpdate);
+    if (model_.currentOffsett() >= 0) offsetts_->setCurrentRow(model_.currentOffsett(), QItemSelectionModel::NoUpdate);
 
     floating_->clear();
     for (const auto& name : model_.floating()) floating_->addItem(q(name));
@@ -243,4 +243,4 @@ void PloverWindow::refreshLog() {
     log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -68,4 +68,4 @@ private:
     std::optional<int> exitStatus_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

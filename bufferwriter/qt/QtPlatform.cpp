@@ -16,7 +16,7 @@ namespace {
 QString q(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 std::string s(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
-} // namespace
+}  // namespace
 
 void QtPlatform::messageBox(const std::string& text, const std::string& title) {
     QMessageBox::information(QApplication::activeWindow(), q(title), q(text));
@@ -34,8 +34,8 @@ bool QtPlatform::askYesNo(const std::string& text, const std::string& title) {
 
 std::optional<std::string> QtPlatform::inputBox(const std::string& prompt, const std::string& title) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(QApplication::activeWindow(), q(title), q(prompt), QLineEdit::Normal,
-                                                 QString(), &ok);
+    const QString answer =
+        QInputDialog::getText(QApplication::activeWindow(), q(title), q(prompt), QLineEdit::Normal, QString(), &ok);
     if (!ok) return std::nullopt;
     return s(answer);
 }
@@ -57,9 +57,10 @@ std::string QtPlatform::fileDialog(const FileDialogRequest& request) {
         for (const QString& name : names) out += ";" + s(QFileInfo(name).fileName());
         return out;
     }
-    const QString name = request.save ? QFileDialog::getSaveFileName(parent, q(request.title), QDir::currentPath(), filter)
-                                      : QFileDialog::getOpenFileName(parent, q(request.title), QDir::currentPath(), filter);
+    const QString name = request.save
+                             ? QFileDialog::getSaveFileName(parent, q(request.title), QDir::currentPath(), filter)
+                             : QFileDialog::getOpenFileName(parent, q(request.title), QDir::currentPath(), filter);
     return s(name);
 }
 
-} // namespace kestrel
+}  // namespace kestrel

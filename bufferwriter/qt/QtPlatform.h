@@ -16,4 +16,4 @@ public:
     bool interactive() const override { return true; }
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -117,4 +117,4 @@ void SearchDialog::push() {
     set_->setText(QString::fromStdString(search_.commandCaption()));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

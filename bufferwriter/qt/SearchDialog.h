@@ -39,4 +39,4 @@ private:
     QPushButton* set_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

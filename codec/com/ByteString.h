@@ -38,4 +38,4 @@ public:
     }
 };
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -52,4 +52,4 @@ HRESULT ClassFactory::LockServer(BOOL lock) {
     return S_OK;
 }
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -27,4 +27,4 @@ private:
     Create create_;
 };
 
-} // namespace wren::com
+}  // namespace wren::com

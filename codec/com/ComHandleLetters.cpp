@@ -7,9 +7,7 @@
 
 namespace wren::com {
 
-ComHandleLetters::ComHandleLetters() : letters_(new HandleLetters()), updated_(*this) {
-    letters_->advise(this);
-}
+ComHandleLetters::ComHandleLetters() : letters_(new HandleLetters()), updated_(*this) { letters_->advise(this); }
 
 ComHandleLetters::~ComHandleLetters() {
     letters_->advise(nullptr);
@@ -65,10 +63,9 @@ HRESULT ComHandleLetters::put_sLog(BSTR value) {
 }
 
 HRESULT ComHandleLetters::add(BSTR* Value1, BSTR* Value2, VARIANT method) {
-    return VariantText::addPair(Value1, Value2, method, [&](std::string& first, std::string& second,
-                                                             const std::string& word) {
-        letters_->add(first, second, word);
-    });
+    return VariantText::addPair(
+        Value1, Value2, method,
+        [&](std::string& first, std::string& second, const std::string& word) { letters_->add(first, second, word); });
 }
 
 HRESULT ComHandleLetters::encode(BSTR phrase, BSTR* result) {
@@ -119,4 +116,4 @@ void ComHandleLetters::Updated(std::string& Log, int16_t& errors) {
     errors = value;
 }
 
-} // namespace wren::com
+}  // namespace wren::com

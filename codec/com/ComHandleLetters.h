@@ -41,4 +41,4 @@ private:
     UpdatedConnection updated_;
 };
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -27,10 +27,9 @@ HRESULT ComHandleWords::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT ComHandleWords::add(BSTR* ValueA, BSTR* ValueB, VARIANT LinkCommand) {
-    return VariantText::addPair(ValueA, ValueB, LinkCommand, [&](std::string& first, std::string& second,
-                                                                 const std::string& link) {
-        words_->add(first, second, link);
-    });
+    return VariantText::addPair(
+        ValueA, ValueB, LinkCommand,
+        [&](std::string& first, std::string& second, const std::string& link) { words_->add(first, second, link); });
 }
 
 HRESULT ComHandleWords::Remove(BSTR value, short column) {
@@ -60,4 +59,4 @@ HRESULT ComHandleWords::define(BSTR phrase, unsigned char* column, BSTR* result)
     });
 }
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -25,4 +25,4 @@ private:
     HandleWords* words_;
 };
 
-} // namespace wren::com
+}  // namespace wren::com

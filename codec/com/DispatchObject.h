@@ -39,8 +39,8 @@ public:
         if (typeInfo_ == nullptr) return E_UNEXPECTED;
         return DispGetIDsOfNames(typeInfo_, names, count, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argumentError) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (typeInfo_ == nullptr) return E_UNEXPECTED;
         return DispInvoke(static_cast<Interface*>(this), typeInfo_, member, flags, params, result, exception,
@@ -77,4 +77,4 @@ HRESULT guardedCall(Body body) noexcept {
     }
 }
 
-} // namespace wren::com
+}  // namespace wren::com

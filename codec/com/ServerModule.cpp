@@ -12,7 +12,7 @@ HMODULE gModule = nullptr;
 LONG gObjects = 0;
 LONG gLocks = 0;
 
-} // namespace
+}  // namespace
 
 void ServerModule::setHandle(HMODULE module) { gModule = module; }
 
@@ -64,4 +64,4 @@ HRESULT ServerModule::typeInfo(REFGUID interfaceId, ITypeInfo** info) {
     return S_OK;
 }
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -27,4 +27,4 @@ public:
     static HRESULT typeInfo(REFGUID interfaceId, ITypeInfo** info);
 };
 
-} // namespace wren::com
+}  // namespace wren::com

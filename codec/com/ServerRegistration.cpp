@@ -45,8 +45,8 @@ std::wstring defaultValue(const std::wstring& path) {
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
         DWORD type = 0;
-        LSTATUS status = RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, &type,
-                                      buffer.data(), &size);
+        LSTATUS status =
+            RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, &type, buffer.data(), &size);
         if (status == ERROR_MORE_DATA) {
             buffer.resize(size / sizeof(wchar_t) + 1);
             continue;
@@ -62,7 +62,7 @@ bool samePath(const std::wstring& registered, const std::wstring& ours) {
 
 HRESULT fromStatus(LSTATUS status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
 
-} // namespace
+}  // namespace
 
 HRESULT ServerRegistration::registerServer() {
     const std::wstring path = ServerModule::path();
@@ -73,7 +73,8 @@ HRESULT ServerRegistration::registerServer() {
         const std::wstring progKey = keys.progId;
         LSTATUS status = setString(clsidKey, nullptr, keys.name);
         if (status == ERROR_SUCCESS) status = setString(clsidKey + L"\\InprocServer32", nullptr, path);
-        if (status == ERROR_SUCCESS) status = setString(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        if (status == ERROR_SUCCESS)
+            status = setString(clsidKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
         if (status == ERROR_SUCCESS) status = setString(clsidKey + L"\\ProgID", nullptr, progKey);
         if (status == ERROR_SUCCESS) status = setString(clsidKey + L"\\TypeLib", nullptr, library);
         if (status == ERROR_SUCCESS) status = setString(clsidKey + L"\\Version", nullptr, L"1.0");
@@ -114,4 +115,4 @@ HRESULT ServerRegistration::unregisterServer() {
     return result;
 }
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -13,4 +13,4 @@ public:
     static HRESULT unregisterServer();
 };
 
-} // namespace wren::com
+}  // namespace wren::com

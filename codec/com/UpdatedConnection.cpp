@@ -100,4 +100,4 @@ void UpdatedConnection::fire(std::string& log, short& errors) {
     for (IDispatch* target : targets) target->Release();
 }
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -38,4 +38,4 @@ private:
     DWORD nextCookie_ = 1;
 };
 
-} // namespace wren::com
+}  // namespace wren::com

@@ -49,4 +49,4 @@ public:
     }
 };
 
-} // namespace wren::com
+}  // namespace wren::com

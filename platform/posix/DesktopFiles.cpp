@@ -124,7 +124,7 @@ std::vector<std::string> splitList(const std::string& value) {
     return items;
 }
 
-} // namespace
+}  // namespace
 
 DesktopFiles::DesktopFiles(std::string dataHome, std::string configHome)
     : dataHome_(std::move(dataHome)), configHome_(std::move(configHome)) {}
@@ -182,8 +182,9 @@ std::string DesktopFiles::execValue(const std::vector<std::string>& argv) {
 }
 
 std::string DesktopFiles::packageXml(const FileTypeSet& types) const {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
     for (const auto& type : types.types) {
         xml += "  <mime-type type=\"" + mimeType(types.codeset, type.kind) + "\">\n";
         xml += "    <comment>" + xmlEscape(type.description) + "</comment>\n";
@@ -217,8 +218,9 @@ std::vector<std::string> DesktopFiles::publish(const FileTypeSet& types) {
             added.emplace_back(mime, name);
         }
         if (!type.opener.empty()) {
-            std::string entry = "[Desktop Entry]\nType=Application\nName=Plover\n"
-                                "Comment=Place buffer files in an image\n";
+            std::string entry =
+                "[Desktop Entry]\nType=Application\nName=Plover\n"
+                "Comment=Place buffer files in an image\n";
             entry += "Exec=" + execValue(type.opener) + "\n";
             entry += "MimeType=" + mime + ";\n";
             entry += "NoDisplay=true\nTerminal=false\n";
@@ -342,4 +344,4 @@ void DesktopFiles::refreshCaches(std::vector<std::string>& notes) const {
         notes.push_back("update-desktop-database is not installed: the application cache was not refreshed");
 }
 
-} // namespace kestrel
+}  // namespace kestrel

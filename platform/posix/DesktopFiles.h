@@ -41,12 +41,11 @@ private:
     // `defaults` the default applications; every other line stays.
     void updateMimeapps(const std::vector<std::string>& ourTypes,
                         const std::vector<std::pair<std::string, std::string>>& added,
-                        const std::vector<std::pair<std::string, std::string>>& defaults,
-                        const std::string& ourPrefix);
+                        const std::vector<std::pair<std::string, std::string>>& defaults, const std::string& ourPrefix);
     void refreshCaches(std::vector<std::string>& notes) const;
 
     std::string dataHome_;
     std::string configHome_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

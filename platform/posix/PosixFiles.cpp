@@ -60,7 +60,7 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<FileLock> PosixPlatform::lockFile(const std::string& path) {
     // The lock holds a file, not a name: when another burn replaced the file
@@ -162,4 +162,4 @@ void PosixPlatform::replaceFile(const std::string& source, const std::string& ta
     if (::rename(source.c_str(), target.c_str()) != 0) throw FileError(reason("cannot replace", target));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

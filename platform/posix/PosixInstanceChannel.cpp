@@ -35,7 +35,7 @@ uint32_t getLength(std::string_view bytes) {
 
 bool peerIsUs(int fd) {
 #ifdef SO_PEERCRED
-    struct ucred credentials{};
+    struct ucred credentials {};
     socklen_t size = sizeof credentials;
     if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0) return false;
     return credentials.uid == geteuid();
@@ -66,18 +66,18 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool PosixInstanceChannel::privateFolder(const std::string& folder) {
-    struct stat info{};
+    struct stat info {};
     if (lstat(folder.c_str(), &info) != 0) return false;
     return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 077) == 0;
 }
 
 std::unique_ptr<PosixInstanceChannel> PosixInstanceChannel::open(const std::string& program) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = runtime && *runtime ? std::string(runtime) + "/kestrel"
-                                             : "/tmp/kestrel-" + std::to_string(geteuid());
+    std::string folder =
+        runtime && *runtime ? std::string(runtime) + "/kestrel" : "/tmp/kestrel-" + std::to_string(geteuid());
     return inFolder(folder, program);
 }
 
@@ -293,4 +293,4 @@ std::vector<InstanceChannel::Message> PosixInstanceChannel::service(int alsoWatc
     return arrived;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

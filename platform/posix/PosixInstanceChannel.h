@@ -68,4 +68,4 @@ private:
     std::vector<Client> clients_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

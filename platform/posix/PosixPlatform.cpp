@@ -1,9 +1,9 @@
 #include "platform/posix/PosixPlatform.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/select.h>
-#include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,7 +62,7 @@ constexpr unsigned kFileMustExist = 0x1000;
 constexpr unsigned kAllowMultiSelect = 0x200;
 constexpr unsigned kOverwritePrompt = 0x2;
 
-} // namespace
+}  // namespace
 
 PosixPlatform::~PosixPlatform() {
     writePending();
@@ -71,9 +71,7 @@ PosixPlatform::~PosixPlatform() {
 
 // --- terminal prompts ----------------------------------------------------
 
-bool PosixPlatform::interactive() const {
-    return !batch_ && isatty(STDIN_FILENO);
-}
+bool PosixPlatform::interactive() const { return !batch_ && isatty(STDIN_FILENO); }
 
 void PosixPlatform::say(const std::string& line) const {
     writePending();
@@ -113,9 +111,7 @@ void PosixPlatform::messageBox(const std::string& text, const std::string& title
     if (interactive()) prompt("Press Enter to continue. ", false);
 }
 
-void PosixPlatform::notice(const std::string& text) {
-    messageBox(text, "Notice");
-}
+void PosixPlatform::notice(const std::string& text) { messageBox(text, "Notice"); }
 
 bool PosixPlatform::askYesNo(const std::string& text, const std::string& title) {
     if (assumeYes_) {
@@ -363,16 +359,13 @@ std::string PosixPlatform::nativePath(const std::string& name) {
     return native;
 }
 
-bool PosixPlatform::isAbsolute(const std::string& name) {
-    return !name.empty() && (name[0] == '/' || name[0] == '\\');
-}
+bool PosixPlatform::isAbsolute(const std::string& name) { return !name.empty() && (name[0] == '/' || name[0] == '\\'); }
 
 std::string PosixPlatform::encodeShortName(std::string_view path) {
     std::string out;
     for (char c : path) {
         auto byte = static_cast<unsigned char>(c);
-        bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '_' ||
-                     c == '-';
+        bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '_' || c == '-';
         // The tokenizer rewrites "0x" to "&h" anywhere in a word.
         if (c == 'x' && !out.empty() && out.back() == '0') plain = false;
         if (plain) {
@@ -413,9 +406,9 @@ std::string PosixPlatform::shortName(const std::string& path) {
 // --- shell ---------------------------------------------------------------
 
 void PosixPlatform::reapChildren() {
-    children_.erase(std::remove_if(children_.begin(), children_.end(),
-                                   [](int pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
-                    children_.end());
+    children_.erase(
+        std::remove_if(children_.begin(), children_.end(), [](int pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
+        children_.end());
 }
 
 std::string PosixPlatform::spawn(const std::vector<std::string>& args, const std::string& target) {
@@ -451,7 +444,7 @@ std::string PosixPlatform::openTextEditor(const std::string& file) {
     return spawn(args, file);
 }
 
-} // namespace kestrel
+}  // namespace kestrel
 
 namespace kestrel {
 
@@ -468,7 +461,7 @@ private:
     int fd_;
 };
 
-} // namespace
+}  // namespace
 
 std::string PosixPlatform::executablePath() {
     std::error_code ec;
@@ -533,7 +526,7 @@ void takeCallbackLine(char* line) {
     }
 }
 
-} // namespace
+}  // namespace
 
 std::optional<ConsoleInput> PosixPlatform::readConsoleInput(const std::string& promptText) {
     if (!forwarded_.empty()) return takeForwarded();
@@ -589,4 +582,4 @@ std::optional<ConsoleInput> PosixPlatform::takeForwarded() {
     return ConsoleInput{std::move(message.text), true, std::move(message.directory)};
 }
 
-} // namespace kestrel
+}  // namespace kestrel

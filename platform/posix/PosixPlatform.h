@@ -133,8 +133,8 @@ private:
 
     std::optional<ConsoleInput> takeForwarded();
     std::deque<InstanceChannel::Message> forwarded_;  // taken, not yet run
-    std::string stashedLine_;  // half-typed console text kept across a forwarded line
-    std::vector<int> children_;  // started programs not yet reaped
+    std::string stashedLine_;                         // half-typed console text kept across a forwarded line
+    std::vector<int> children_;                       // started programs not yet reaped
     // Whether standard output is a terminal, asked once: the console writes
     // every log line through it.
     int stdoutTerminal_ = -1;
@@ -146,4 +146,4 @@ private:
     void writePending() const;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

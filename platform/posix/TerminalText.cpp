@@ -17,7 +17,7 @@ bool inRange(std::string_view text, std::size_t at, unsigned char low, unsigned 
     return byte >= low && byte <= high;
 }
 
-} // namespace
+}  // namespace
 
 std::size_t TerminalText::sequenceLength(std::string_view text, std::size_t at) {
     auto lead = static_cast<unsigned char>(text[at]);
@@ -91,4 +91,4 @@ std::string TerminalText::escapeLines(std::string_view text) {
     return out;
 }
 
-} // namespace kestrel
+}  // namespace kestrel

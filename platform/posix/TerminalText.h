@@ -22,4 +22,4 @@ private:
     static std::size_t sequenceLength(std::string_view text, std::size_t at);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

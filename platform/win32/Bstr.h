@@ -26,4 +26,4 @@ private:
     BSTR text_ = nullptr;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -34,7 +34,7 @@ private:
     HANDLE file_;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<FileLock> Win32Platform::lockFile(const std::string& path) {
     const std::string native = nativePath(path);
@@ -98,4 +98,4 @@ void Win32Platform::replaceFile(const std::string& source, const std::string& ta
         throw FileError(reason("cannot replace", target));
 }
 
-} // namespace kestrel
+}  // namespace kestrel

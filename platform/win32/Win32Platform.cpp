@@ -1,9 +1,9 @@
 #include "platform/win32/Win32Platform.h"
 
+#include <io.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <io.h>
 #include <vector>
 
 #include <windows.h>
@@ -12,9 +12,9 @@
 #include <shellapi.h>
 
 #ifdef KESTREL_WIN32_COM
-#include "codec/Wren.h"
-#include "platform/win32/WrenComLetters.h"
-#include "platform/win32/WrenComWords.h"
+#  include "codec/Wren.h"
+#  include "platform/win32/WrenComLetters.h"
+#  include "platform/win32/WrenComWords.h"
 #endif
 #include "text/KestrelError.h"
 
@@ -46,8 +46,7 @@ bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 std::string withoutTrailingSeparators(std::string path) {
     // "C:\" and "\" keep their separator: without it they mean something else.
-    while (path.size() > 1 && isSeparator(path.back()) && path[path.size() - 2] != ':')
-        path.pop_back();
+    while (path.size() > 1 && isSeparator(path.back()) && path[path.size() - 2] != ':') path.pop_back();
     return path;
 }
 
@@ -203,13 +202,12 @@ INT_PTR CALLBACK inputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             return TRUE;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return FALSE;
 }
 
-} // namespace
+}  // namespace
 
 // --- message boxes --------------------------------------------------------
 
@@ -435,7 +433,7 @@ std::string Win32Platform::openTextEditor(const std::string& file) {
     return "";
 }
 
-} // namespace kestrel
+}  // namespace kestrel
 
 namespace kestrel {
 
@@ -447,9 +445,9 @@ wren::WrenObject* Win32Platform::createCodecObject(const char* classId) {
     // as the program's shared objects.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     void* object = nullptr;
-    const HRESULT result = CoCreateInstance(letters ? CLSID_HandleLetters : CLSID_HandleWords, nullptr,
-                                            CLSCTX_INPROC_SERVER, letters ? IID__HandleLetters : IID__HandleWords,
-                                            &object);
+    const HRESULT result =
+        CoCreateInstance(letters ? CLSID_HandleLetters : CLSID_HandleWords, nullptr, CLSCTX_INPROC_SERVER,
+                         letters ? IID__HandleLetters : IID__HandleWords, &object);
     const char* progId = letters ? "Wren.HandleLetters" : "Wren.HandleWords";
     if (result == REGDB_E_CLASSNOTREG)
         critical(std::string("The text codec library is not registered: class ") + progId + " " + classId +
@@ -481,7 +479,7 @@ private:
     HANDLE file_;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<FileLock> Win32Platform::waitForLock(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -495,4 +493,4 @@ std::unique_ptr<FileLock> Win32Platform::waitForLock(const std::string& path) {
     return std::make_unique<Win32FileLock>(file);
 }
 
-} // namespace kestrel
+}  // namespace kestrel

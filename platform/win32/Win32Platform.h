@@ -81,4 +81,4 @@ public:
     static std::string joinDialogResult(const std::string& buffer);
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -23,7 +23,7 @@ IConnectionPoint* updatedPoint(_HandleLetters* object) {
     return point;
 }
 
-} // namespace
+}  // namespace
 
 WrenComLetters::~WrenComLetters() {
     if (point_ != nullptr) {
@@ -132,4 +132,4 @@ HRESULT WrenComLetters::Sink::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARA
     }
 }
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -55,4 +55,4 @@ private:
     DWORD cookie_ = 0;  // of the advised sink; 0 while none is
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -37,4 +37,4 @@ std::string WrenComWords::define(const std::string& phrase, uint8_t& column) {
     return out.bytes();
 }
 
-} // namespace kestrel
+}  // namespace kestrel

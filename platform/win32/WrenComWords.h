@@ -23,4 +23,4 @@ private:
     _HandleWords* object_;
 };
 
-} // namespace kestrel
+}  // namespace kestrel

@@ -27,7 +27,9 @@ std::string file(const std::string& pointers, const std::string& labelGroups, co
 }
 // Sixteen label groups, buffer 0 holding `labels` records.
 std::string groups(int count, const std::string& labels) { return word(count) + labels + std::string(30, '\0'); }
-std::string dataRecord(int buffer, const std::string& bytes) { return bytes.empty() ? "" : std::string(1, static_cast<char>(buffer)) + stringField(bytes); }
+std::string dataRecord(int buffer, const std::string& bytes) {
+    return bytes.empty() ? "" : std::string(1, static_cast<char>(buffer)) + stringField(bytes);
+}
 
 class CheckedBufferFiles : public BufferFixture {
 protected:
@@ -56,8 +58,8 @@ protected:
 };
 
 TEST_F(CheckedBufferFiles, AWellFormedFileStillLoads) {
-    spit(path("good.buf"), file(word(1) + record(0, 2, 3, "loop"), groups(1, record(0, 0, 3, "start")),
-                                dataRecord(0, "ab!PTRcd")));
+    spit(path("good.buf"),
+         file(word(1) + record(0, 2, 3, "loop"), groups(1, record(0, 0, 3, "start")), dataRecord(0, "ab!PTRcd")));
     load(set, "good.buf");
     EXPECT_EQ(set.buffer(0), "ab!PTRcd");
     EXPECT_EQ(set.count(0), 1);
@@ -69,8 +71,7 @@ TEST_F(CheckedBufferFiles, PointerPositionsOutsideTheirBufferAreRefused) {
     const std::string label = groups(0, "");
     // The pointer record starts at 0x12, its Offset field at 0x13.
     expectRefused(file(word(1) + record(0, -1, 3, "p"), label, dataRecord(0, "abcd")), "0x13", "names no buffer");
-    expectRefused(file(word(1) + record(0, 1600000, 3, "p"), label, dataRecord(0, "abcd")), "0x13",
-                  "names no buffer");
+    expectRefused(file(word(1) + record(0, 1600000, 3, "p"), label, dataRecord(0, "abcd")), "0x13", "names no buffer");
     expectRefused(file(word(1) + record(0, 1, 3, "p"), label, dataRecord(0, "abcd")), "0x13", "outside");
     expectRefused(file(word(1) + record(0, 200000, 3, "p"), label, dataRecord(0, "abcd")), "0x13", "outside");
 }
@@ -90,8 +91,7 @@ TEST_F(CheckedBufferFiles, CountsThatDoNotMatchTheDataAreRefused) {
     expectRefused(file(word(0), word(0x8000), ""), "0x12", "negative label count");
     // One label announced, none there: the next group's count is read as a record and runs out.
     expectRefused(file(word(0), word(3) + record(0, 0, 3, "l"), ""), "0x20", "end of file");
-    expectRefused(file(word(0), groups(0, ""), dataRecord(0, "abcd") + dataRecord(17, "x")), "0x3B",
-                  "buffer 17");
+    expectRefused(file(word(0), groups(0, ""), dataRecord(0, "abcd") + dataRecord(17, "x")), "0x3B", "buffer 17");
     // Trailing garbage too short for a data record.
     expectRefused(file(word(0), groups(0, ""), dataRecord(0, "abcd") + "\x01\x08"), "0x3B", "end of file");
 }
@@ -106,8 +106,8 @@ TEST_F(CheckedBufferFiles, PlaceholdersWithoutTheirPointerAreRefused) {
 
 TEST_F(CheckedBufferFiles, NamesThatCannotStandInAScriptLineAreRefused) {
     // The name field of the pointer record starts at 0x12 + 7.
-    expectRefused(file(word(1) + record(0, 0, 3, "x\r\n#del sentinel"), groups(0, ""), dataRecord(0, "abcd")),
-                  "0x19", "line break");
+    expectRefused(file(word(1) + record(0, 0, 3, "x\r\n#del sentinel"), groups(0, ""), dataRecord(0, "abcd")), "0x19",
+                  "line break");
     expectRefused(file(word(1) + record(0, 0, 3, "x;#mkdir d"), groups(0, ""), dataRecord(0, "abcd")), "0x19",
                   "separates statements");
     expectRefused(file(word(0), groups(1, record(0, 0, 3, "a b")), dataRecord(0, "abcd")), "0x1B", "blank");
@@ -123,8 +123,8 @@ TEST_F(CheckedBufferFiles, KeysTakenInTheSetOrTwiceInTheFileRefuseTheWholeFile) 
     EXPECT_EQ(set.buffer(16), "before");
 
     FileBuffer fresh(files, autobank);
-    spit(path("twice.buf"), file(word(2) + record(0, 0, 3, "p") + record(0, 0, 3, "q"), groups(0, ""),
-                                 dataRecord(0, "abcd")));
+    spit(path("twice.buf"),
+         file(word(2) + record(0, 0, 3, "p") + record(0, 0, 3, "q"), groups(0, ""), dataRecord(0, "abcd")));
     EXPECT_THROW(load(fresh, "twice.buf"), DuplicateKeyError);
     EXPECT_EQ(fresh.count(16), 0);
     EXPECT_EQ(fresh.slotKind(0), FileBuffer::SlotKind::Empty);
@@ -167,5 +167,5 @@ TEST_F(CheckedBufferFiles, ALateClashTakesBackEveryKeyTheFileHadAdded) {
     EXPECT_EQ(fresh.count(16), 2);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

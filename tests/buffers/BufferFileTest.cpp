@@ -17,8 +17,8 @@ std::string sixteenEmptyGroups() { return std::string(32, '\0'); }
 
 TEST_F(BufferFiles, EmptySetWritesHeaderCommentAndSixteenEmptyGroups) {
     const std::string file = save(set, "empty.buf");
-    EXPECT_EQ(hexDump(file), hexDump(stringField("Kestrel") + stringField("NO COMMENT") + bytes({0, 0}) +
-                                     sixteenEmptyGroups()));
+    EXPECT_EQ(hexDump(file),
+              hexDump(stringField("Kestrel") + stringField("NO COMMENT") + bytes({0, 0}) + sixteenEmptyGroups()));
     EXPECT_EQ(set.buffer(16), "NO COMMENT");
     EXPECT_TRUE(logged("COMMENT BUFFER DROP 10 [NO COMMENT]"));
     EXPECT_TRUE(logged("DROPPING 0 Pointers"));
@@ -38,9 +38,9 @@ TEST_F(BufferFiles, EmptySetWritesHeaderCommentAndSixteenEmptyGroups) {
 TEST_F(BufferFiles, LabelledBufferHasTheDocumentedLayout) {
     put(set, 0, "start", bytes({1, 2, 3}), "", 0);
     const std::string file = save(set, "start.buf");
-    const std::string expected = stringField("Kestrel") + stringField("NO COMMENT") + bytes({0, 0}) +
-                                 bytes({1, 0}) + bytes({0, 0, 0, 0, 0, 0, 0}) + stringField("start") +
-                                 std::string(30, '\0') + bytes({0}) + stringField(bytes({1, 2, 3}));
+    const std::string expected = stringField("Kestrel") + stringField("NO COMMENT") + bytes({0, 0}) + bytes({1, 0}) +
+                                 bytes({0, 0, 0, 0, 0, 0, 0}) + stringField("start") + std::string(30, '\0') +
+                                 bytes({0}) + stringField(bytes({1, 2, 3}));
     EXPECT_EQ(hexDump(file), hexDump(expected));
     EXPECT_TRUE(logged("DROPPING 1 Offsetts"));
     EXPECT_TRUE(logged("start at buffer 0 position 0 "));
@@ -217,8 +217,8 @@ TEST_F(DamagedBufferFiles, BadCountsAndBufferNumbersAreFormatErrors) {
     EXPECT_THROW(load(a, "neg.buf"), FormatError);
 
     FileBuffer b(files, autobank);
-    spit(path("high.buf"), head + bytes({0, 0}) + sixteenEmptyGroups() + bytes({1}) + stringField("ok") +
-                               bytes({17}) + stringField("no"));
+    spit(path("high.buf"), head + bytes({0, 0}) + sixteenEmptyGroups() + bytes({1}) + stringField("ok") + bytes({17}) +
+                               stringField("no"));
     try {
         load(b, "high.buf");
         ADD_FAILURE() << "buffer 17 accepted";
@@ -246,5 +246,5 @@ TEST_F(DamagedBufferFiles, GarbageNeverCrashes) {
     }
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -107,4 +107,4 @@ protected:
     FileBuffer set;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

@@ -89,8 +89,7 @@ TEST_F(Burning, PointersArePatchedBeforeTheBytesAreWritten) {
     put(set, 0, "sub", "ret");
     set.pushoffsett("main", 0x2000);
     const std::string image = burn();
-    EXPECT_EQ(hexDump(image.substr(0x2000, 9)),
-              hexDump("go" + bytes({0x06, 0x20, 0x00, 0x08}) + "ret"));
+    EXPECT_EQ(hexDump(image.substr(0x2000, 9)), hexDump("go" + bytes({0x06, 0x20, 0x00, 0x08}) + "ret"));
     EXPECT_TRUE(logged(" - Adjusting sub in 0 at 8002006"));
     // A second burn writes the same bytes again.
     EXPECT_EQ(burn(), image);
@@ -225,5 +224,5 @@ TEST_F(Burning, HeaderRuleDecidesWhichBufferFilesAreRead) {
     EXPECT_EQ(strict.count(0), 0);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -242,5 +242,5 @@ TEST_F(FileBufferModel, AddDataOutsideTheDataBuffersIsRefused) {
     EXPECT_EQ(set.buffer(16), "");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -46,7 +46,7 @@ TEST(OffsetList, NumberKeysAndTheirTextsAreTheSameKeys) {
     list.add(record("a", 12), Key::hex, 12);
     list.add(record("b", -1), Key::hex, -1);
     list.add(record("c", 12), Key::spaced, 12);
-    list.add(record("d", -5), " -5");   // not a spaced decimal: a text key
+    list.add(record("d", -5), " -5");  // not a spaced decimal: a text key
     list.add(record("e", -5), "-5");
     list.add(record("f", 12), "&h0C");  // leading zero: a text key
     EXPECT_EQ(list.byKey("&hC"), list.at(1));
@@ -102,5 +102,5 @@ TEST(OffsetList, TryAddAndRemoveLastUndoAddsUnderTextsOfEveryShape) {
     EXPECT_EQ(list.byKey("&hc")->name, "a2");
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -125,8 +125,7 @@ TEST_F(Pointers, PointerPeekPutsNamesBackIntoDecodedText) {
 
 TEST_F(Pointers, PointerPeekLeavesLongerPlaceholdersAlone) {
     FileBuffer source(files, autobank);
-    put(source, 0, "", std::string(1, '\5') + "!PTR" + std::string(16, '\x0C') + "\5!PTR",
-        "first,1,3,second,22,3");
+    put(source, 0, "", std::string(1, '\5') + "!PTR" + std::string(16, '\x0C') + "\5!PTR", "first,1,3,second,22,3");
     save(source, "two.buf");
     load(set, "two.buf");
     set.setInbuffer(0);
@@ -148,5 +147,5 @@ TEST_F(Pointers, PointerpokeRecordsEachTargetOnce) {
     EXPECT_EQ(set.pointers().at(3)->Offset, 0);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

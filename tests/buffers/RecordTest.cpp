@@ -71,5 +71,5 @@ TEST_F(Records, UndrawConvertsAtMost256Bytes) {
     EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 42);  // 256 values, six a line: 43 lines
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

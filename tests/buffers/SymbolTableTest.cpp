@@ -37,5 +37,5 @@ TEST(SymbolTable, APlansLabelsTakeTheAutobankSettingGiven) {
     EXPECT_EQ(plain.text().substr(0, 30), "00001000 m.one\n00001004 m.two\n");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

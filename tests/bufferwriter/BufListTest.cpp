@@ -17,8 +17,8 @@ class BufListTest : public PloverFixture {
 protected:
     // abc.buf: a (10 bytes), b (20), c (5) in buffer 0.
     std::string abc() {
-        return writeBuf("abc.buf", {{0, "a", std::string(10, 'A')}, {0, "b", std::string(20, 'B')},
-                                    {0, "c", std::string(5, 'C')}});
+        return writeBuf(
+            "abc.buf", {{0, "a", std::string(10, 'A')}, {0, "b", std::string(20, 'B')}, {0, "c", std::string(5, 'C')}});
     }
     int64_t pushedAt(const std::string& name) {
         const auto text = list().bufferSet().pushed(name);
@@ -243,8 +243,8 @@ TEST_F(BufListTest, FloatingAddressesAreReadUnsignedAndBadOnesRefused) {
     EXPECT_TRUE(boxShown("Entetr Absolute Offsett|Hex Offsetts may start with &h or 0x"));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test
 
 // --- names from another process ----------------------------------------------------
 

@@ -15,9 +15,9 @@ namespace {
 class PloverBurnTest : public PloverFixture {
 protected:
     void SetUp() override {
-        list().start(writeBuf("abc.buf", {{0, "a", std::string(10, 'A')},
-                                          {0, "b", std::string(20, 'B')},
-                                          {0, "c", std::string(5, 'C')}}));
+        list().start(
+            writeBuf("abc.buf",
+                     {{0, "a", std::string(10, 'A')}, {0, "b", std::string(20, 'B')}, {0, "c", std::string(5, 'C')}}));
         image = writeImage("img.bin", 0x2000);
         list().setDestination(image);
     }
@@ -109,8 +109,7 @@ TEST_F(PloverBurnTest, TheFileStackIsBackAtTheLogAfterManyRounds) {
 class PloverPointerTest : public PloverFixture {};
 
 TEST_F(PloverPointerTest, PointersArePatchedWithTheTargetsAddress) {
-    list().start(writeBuf("ptr.buf", {{0, "main", std::string("\x07!PTR", 5), "next,1,3"},
-                                      {0, "next", "\x09"}}));
+    list().start(writeBuf("ptr.buf", {{0, "main", std::string("\x07!PTR", 5), "next,1,3"}, {0, "next", "\x09"}}));
     const std::string image = writeImage("img.bin", 0x100, '\0');
     list().setDestination(image);
     list().selectAll(true);
@@ -152,5 +151,5 @@ TEST_F(PloverPointerTest, AutobankOffAndFillWriteWhatTheOptionsSay) {
     EXPECT_EQ(slurp(image).substr(0x10, 5), std::string(5, '\xFF'));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

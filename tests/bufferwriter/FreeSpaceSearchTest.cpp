@@ -36,8 +36,7 @@ std::vector<int64_t> reference(const std::string& image, const Request& r) {
         const std::size_t hit = window.find(probe);
         if (hit != std::string::npos) {
             const int64_t c = off + static_cast<int64_t>(hit);
-            if (readPadded(image, c + 1, r.needed) == full &&
-                std::find(found.begin(), found.end(), c) == found.end()) {
+            if (readPadded(image, c + 1, r.needed) == full && std::find(found.begin(), found.end(), c) == found.end()) {
                 found.push_back(c);
                 if (found.size() == 5) break;
             }
@@ -84,7 +83,7 @@ TEST(FreeSpaceSearch, RoomPastTheEndAndStartsOutsideTheImage) {
     std::fill(image.end() - 200, image.end(), '\xFF');
     const int64_t matchAt = 0x1000 - 200;
     EXPECT_EQ(search(image, {0xFF, 100, 198, 0}), (std::vector<int64_t>{matchAt + 1}));
-    EXPECT_TRUE(search(image, {0xFF, 100, 199, 0}).empty());   // one byte past the end
+    EXPECT_TRUE(search(image, {0xFF, 100, 199, 0}).empty());     // one byte past the end
     EXPECT_TRUE(search(image, {0xFF, 100, 1, 0x1001}).empty());  // start above the length
     EXPECT_TRUE(search(std::string(), {0xFF, 10, 1, 0}).empty());
 }
@@ -153,11 +152,12 @@ TEST(FreeSpaceSearch, ChunkBordersDoNotSplitRuns) {
     // A run across the reader's chunk border counts as one run.
     std::string image(FreeSpaceSearch::kChunk + 0x3000, '\x01');
     const std::size_t begin = FreeSpaceSearch::kChunk - 700;
-    std::fill(image.begin() + static_cast<std::ptrdiff_t>(begin), image.begin() + static_cast<std::ptrdiff_t>(begin + 1500), '\xFF');
+    std::fill(image.begin() + static_cast<std::ptrdiff_t>(begin),
+              image.begin() + static_cast<std::ptrdiff_t>(begin + 1500), '\xFF');
     const Request r{0xFF, 100, 1400, static_cast<int64_t>(FreeSpaceSearch::kChunk) - 0x1000};
     EXPECT_EQ(search(image, r), reference(image, r));
     EXPECT_EQ(search(image, r).size(), 1u);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -134,5 +134,5 @@ TEST_F(PatchBurnTest, SymbolsListTheBurnedLabelsByAddress) {
     EXPECT_EQ(slurp(path("s.sym")), "00000010 s.beta\n00000020 s.zeta\n00000022 s.alpha\n");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -53,9 +53,12 @@ TEST(ImageWrites, LaterWritesWinAndTheWalkCoversTheWholeTarget) {
     collected.walk(source, [&](ImageWrites::Run run, int64_t address, int64_t length, std::string_view bytes) {
         EXPECT_EQ(address, next) << "runs follow each other";
         next = address + length;
-        if (run == ImageWrites::Run::Same) target += source.substr(static_cast<std::size_t>(address), static_cast<std::size_t>(length));
-        else if (run == ImageWrites::Run::Changed) target += bytes;
-        else target += std::string(static_cast<std::size_t>(length), '\0');
+        if (run == ImageWrites::Run::Same)
+            target += source.substr(static_cast<std::size_t>(address), static_cast<std::size_t>(length));
+        else if (run == ImageWrites::Run::Changed)
+            target += bytes;
+        else
+            target += std::string(static_cast<std::size_t>(length), '\0');
     });
     EXPECT_EQ(target, burned(source, writes));
     EXPECT_EQ(collected.end(), 42);
@@ -66,13 +69,14 @@ TEST(ImageWrites, LaterWritesWinAndTheWalkCoversTheWholeTarget) {
 TEST(ImageWrites, BytesEqualToTheOriginalAreNoChange) {
     const std::string source = "0123456789";
     int changed = 0;
-    collect({{2, "23"}, {5, "5X7"}}).walk(source, [&](ImageWrites::Run run, int64_t address, int64_t length, std::string_view bytes) {
-        if (run != ImageWrites::Run::Changed) return;
-        ++changed;
-        EXPECT_EQ(address, 6);
-        EXPECT_EQ(length, 1);
-        EXPECT_EQ(bytes, "X");
-    });
+    collect({{2, "23"}, {5, "5X7"}})
+        .walk(source, [&](ImageWrites::Run run, int64_t address, int64_t length, std::string_view bytes) {
+            if (run != ImageWrites::Run::Changed) return;
+            ++changed;
+            EXPECT_EQ(address, 6);
+            EXPECT_EQ(length, 1);
+            EXPECT_EQ(bytes, "X");
+        });
     EXPECT_EQ(changed, 1);
 }
 
@@ -179,5 +183,5 @@ TEST(Patches, AnEmptyImageGrowsToTheWrites) {
     EXPECT_EQ(reference::applyBps(BpsPatch::build("", collect(writes)), ""), expected);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

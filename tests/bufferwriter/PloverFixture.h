@@ -60,4 +60,4 @@ private:
     std::unique_ptr<BufList> list_;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

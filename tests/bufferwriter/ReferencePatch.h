@@ -49,7 +49,8 @@ inline std::vector<IpsRecord> ipsRecords(const std::string& patch) {
             return records;
         }
         IpsRecord record{};
-        record.offset = (uint32_t{byteAt(patch, at)} << 16) | (uint32_t{byteAt(patch, at + 1)} << 8) | byteAt(patch, at + 2);
+        record.offset =
+            (uint32_t{byteAt(patch, at)} << 16) | (uint32_t{byteAt(patch, at + 1)} << 8) | byteAt(patch, at + 2);
         std::size_t size = (std::size_t{byteAt(patch, at + 3)} << 8) | byteAt(patch, at + 4);
         at += 5;
         if (size == 0) {
@@ -142,11 +143,13 @@ public:
                 if ((data & 3) == 2) {
                     ++seen.sourceCopy;
                     sourceRelative += offset;
-                    for (uint64_t i = 0; i < length; ++i) target += source.at(static_cast<std::size_t>(sourceRelative++));
+                    for (uint64_t i = 0; i < length; ++i)
+                        target += source.at(static_cast<std::size_t>(sourceRelative++));
                 } else {
                     ++seen.targetCopy;
                     targetRelative += offset;
-                    for (uint64_t i = 0; i < length; ++i) target += target.at(static_cast<std::size_t>(targetRelative++));
+                    for (uint64_t i = 0; i < length; ++i)
+                        target += target.at(static_cast<std::size_t>(targetRelative++));
                 }
                 break;
             }
@@ -171,9 +174,8 @@ private:
     std::size_t at_ = 0;
 };
 
-inline std::string applyBps(const std::string& patch, const std::string& source,
-                            BpsReader::Counts* counts = nullptr) {
+inline std::string applyBps(const std::string& patch, const std::string& source, BpsReader::Counts* counts = nullptr) {
     return BpsReader(patch).apply(source, counts);
 }
 
-} // namespace kestrel::test::reference
+}  // namespace kestrel::test::reference

@@ -110,5 +110,5 @@ TEST(AddressText, ReadsUnsignedAndRefusesTheRest) {
     EXPECT_EQ(address::hex(0x800011), "&H800011");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -232,5 +232,5 @@ TEST(HandleLettersEvents, UpdatedFollowsEveryEncodeAndDecodeWithTheLogByReferenc
     EXPECT_EQ(sink.calls.size(), 3u);
 }
 
-} // namespace
-} // namespace wren::test
+}  // namespace
+}  // namespace wren::test

@@ -7,9 +7,7 @@ std::string define(IHandleWords& words, const std::string& phrase, uint8_t colum
     return words.define(phrase, column);
 }
 
-void add(IHandleWords& words, std::string a, std::string b, const std::string& link = "") {
-    words.add(a, b, link);
-}
+void add(IHandleWords& words, std::string a, std::string b, const std::string& link = "") { words.add(a, b, link); }
 
 TEST(HandleWordsAdd, RewritesHexPrefixesLowerCasesAndReturnsTheStoredWords) {
     auto words = newWords();
@@ -116,5 +114,5 @@ TEST(HandleWordsTable, RemoveTakesOutBothKeysAndHandsSharedKeysOn) {
     EXPECT_EQ(words->item("y", 0), "&h10");
 }
 
-} // namespace
-} // namespace wren::test
+}  // namespace
+}  // namespace wren::test

@@ -124,8 +124,8 @@ TEST(WrenNumberReading, EdgesReadAsTheEngineReadsThem) {
 
 // Texts made of the pieces numbers are made of, in any order.
 std::string randomNumberText(std::mt19937& rng) {
-    static const char* const pieces[] = {"&h", "&H", "&o", "&", "0",  "0",  "1",  "7",  "8",  "9",  "F",
-                                         "a",  "f",  "g",  ".", "e",  "E",  "d",  "D",  "+",  "-",  " ",
+    static const char* const pieces[] = {"&h", "&H", "&o", "&", "0",  "0",  "1",  "7",  "8",   "9", "F",
+                                         "a",  "f",  "g",  ".", "e",  "E",  "d",  "D",  "+",   "-", " ",
                                          "\t", "\n", "x",  "5", "00", "FF", "e3", "e9", "e400"};
     std::uniform_int_distribution<int> length(0, 12);
     std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
@@ -144,8 +144,7 @@ std::string randomDigitText(std::mt19937& rng) {
     std::string text = heads[head(rng)];
     const bool octal = text == "&o";
     const int base = octal ? 8 : text.starts_with("&") ? 16 : 10;
-    for (int n = count(rng); n > 0; --n)
-        text += zero(rng) ? '0' : "0123456789ABCDEF"[digit(rng) % base];
+    for (int n = count(rng); n > 0; --n) text += zero(rng) ? '0' : "0123456789ABCDEF"[digit(rng) % base];
     return text;
 }
 

@@ -30,5 +30,5 @@ TEST(WrenFactory, RefusesUnknownIdentifiersAndNullArguments) {
     EXPECT_NE(WrenCreateInstance(kHandleWordsClsid, nullptr), 0);
 }
 
-} // namespace
-} // namespace wren::test
+}  // namespace
+}  // namespace wren::test

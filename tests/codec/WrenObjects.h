@@ -24,12 +24,8 @@ Handle<Interface> create(const char* classId) {
     return Handle<Interface>(static_cast<Interface*>(object));
 }
 
-inline Handle<IHandleLetters> newLetters() {
-    return create<IHandleLetters>(kHandleLettersClsid);
-}
+inline Handle<IHandleLetters> newLetters() { return create<IHandleLetters>(kHandleLettersClsid); }
 
-inline Handle<IHandleWords> newWords() {
-    return create<IHandleWords>(kHandleWordsClsid);
-}
+inline Handle<IHandleWords> newWords() { return create<IHandleWords>(kHandleWordsClsid); }
 
-} // namespace wren::test
+}  // namespace wren::test

@@ -50,9 +50,7 @@ struct Parm {
 
 class CommandsFixture : public ::testing::Test {
 protected:
-    CommandsFixture() : files(platform, "kestrel"), cmds(files.log(), autobank) {
-        files.setConsole(&console);
-    }
+    CommandsFixture() : files(platform, "kestrel"), cmds(files.log(), autobank) { files.setConsole(&console); }
 
     void command(const std::string& keyword, int byte, std::initializer_list<Parm> parms = {}) {
         tCmd& cmd = cmds.newcmd();

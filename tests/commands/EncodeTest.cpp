@@ -57,7 +57,7 @@ TEST_F(Encode, TemplatesAreFoundByTheirFirstWordInAnyCase) {
     EXPECT_EQ(encodeHex("5"), "");
     alias("$1", {{7, "cmd"}, {0, "&h02"}, {0, "&h03"}});
     EXPECT_EQ(encodeHex("5"), "2A 02 03");  // an alias takes value words after the first only
-    EXPECT_EQ(encodeHex("#7 now"), "");  // "$1 $2" names nothing
+    EXPECT_EQ(encodeHex("#7 now"), "");     // "$1 $2" names nothing
 }
 
 TEST_F(Encode, AliasKeepsOnlyTheValueWordsOfItsPhrase) {
@@ -207,8 +207,8 @@ TEST_F(Encode, NumbersTooLargeForTheirFieldWarnAndKeepTheirBytes) {
                                }));
     // Only -1 keeps its value in a field narrower than its 32-bit form.
     EXPECT_EQ(encodeHex("put -2 -1 0"), "20 FF FF FF 00 00 00 00");
-    EXPECT_EQ(cmds.warnings(), (std::vector<std::string>{
-                                   "'-2' does not fit parameter 1 of 'put' (a byte field); written as FF"}));
+    EXPECT_EQ(cmds.warnings(),
+              (std::vector<std::string>{"'-2' does not fit parameter 1 of 'put' (a byte field); written as FF"}));
     // Leading zeros count as digits of the field.
     EXPECT_EQ(encodeHex("put &h00FF 0 0"), "20 00 00 00 00 00 00 00");
     EXPECT_EQ(cmds.warnings().size(), 1u);
@@ -217,8 +217,9 @@ TEST_F(Encode, NumbersTooLargeForTheirFieldWarnAndKeepTheirBytes) {
 
     command("fixed", 0x21, {{0, "&h100"}});
     EXPECT_EQ(encodeHex("fixed"), "21 10");
-    EXPECT_EQ(cmds.warnings(), (std::vector<std::string>{
-                                   "'&h100' does not fit a fixed field of 'fixed' (a byte field); written as 10"}));
+    EXPECT_EQ(
+        cmds.warnings(),
+        (std::vector<std::string>{"'&h100' does not fit a fixed field of 'fixed' (a byte field); written as 10"}));
 }
 
 TEST(FieldFit, ChecksEveryNumberFormAgainstTheFieldWidth) {
@@ -231,14 +232,12 @@ TEST(FieldFit, ChecksEveryNumberFormAgainstTheFieldWidth) {
         FieldFit fit;
     };
     const Case cases[] = {
-        {"127", 0, FieldFit::fits},          {"1e2", 0, FieldFit::fits},
-        {"2.5e2", 0, FieldFit::fits},        {"1e3", 0, FieldFit::misfit},
-        {"+65535", 1, FieldFit::fits},       {"65536", 1, FieldFit::misfit},
-        {"-2147483648", 2, FieldFit::fits},  {"999999999", 2, FieldFit::fits},
-        {"2147483647", 5, FieldFit::fits},   {"-1", 5, FieldFit::misfit},  // FF FF FF FF 00
-        {"&hFFFFFFFFFF", 5, FieldFit::fits}, {"&H1F", 0, FieldFit::fits},
-        {"$2", 0, FieldFit::fits},           {"", 0, FieldFit::notNumber},
-        {"12abc", 0, FieldFit::notNumber},   {"&h1G", 0, FieldFit::notNumber},
+        {"127", 0, FieldFit::fits},          {"1e2", 0, FieldFit::fits},        {"2.5e2", 0, FieldFit::fits},
+        {"1e3", 0, FieldFit::misfit},        {"+65535", 1, FieldFit::fits},     {"65536", 1, FieldFit::misfit},
+        {"-2147483648", 2, FieldFit::fits},  {"999999999", 2, FieldFit::fits},  {"2147483647", 5, FieldFit::fits},
+        {"-1", 5, FieldFit::misfit},  // FF FF FF FF 00
+        {"&hFFFFFFFFFF", 5, FieldFit::fits}, {"&H1F", 0, FieldFit::fits},       {"$2", 0, FieldFit::fits},
+        {"", 0, FieldFit::notNumber},        {"12abc", 0, FieldFit::notNumber}, {"&h1G", 0, FieldFit::notNumber},
     };
     for (const Case& c : cases) EXPECT_EQ(fieldFit(c.word, c.type), c.fit) << c.word << " as type " << c.type;
     EXPECT_TRUE(isNumberWord("&o777"));

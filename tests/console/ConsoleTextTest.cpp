@@ -44,5 +44,5 @@ TEST(ConsoleDisplay, NulAndLoneBreaksShowSanely) {
     EXPECT_EQ(ConsoleText::forDisplay("\xFF\t"), "\xFF\t");
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -54,5 +54,5 @@ TEST(InstantScreen, EngineErrorsAreSplitFromTheEcho) {
     EXPECT_EQ(shared.gEngine->errorCount(), 1);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -181,5 +181,5 @@ TEST_F(BurnLine, ReadsWithinTheLineSeeTheWorkingCopy) {
     EXPECT_FALSE(fs::exists(dir_ / "img.bin4.ksc"));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

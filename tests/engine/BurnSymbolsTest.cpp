@@ -48,5 +48,5 @@ TEST_F(BurnSymbols, ALineWhoseBurnFailedAddsNothing) {
     EXPECT_TRUE(symbols.empty());
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -16,7 +16,7 @@ const char* kHeader =
     "#addcmmd flag 0x02\n#addparm 1\n"
     "#addtext A 0x20\n#addtext B 0x21\n#addctrl ~ finish\n#addtext ~ 0xFF\n#do\n";
 
-} // namespace
+}  // namespace
 
 class ControlTest : public EngineTest {
 protected:
@@ -198,7 +198,8 @@ TEST_F(ControlTest, WarningsNameFileAndLineAndLeaveTheStatusAlone) {
     run("#install pack");
     EXPECT_EQ(errors(), 0);
     EXPECT_EQ(shared->gEngine->warningCount(), 2);
-    EXPECT_TRUE(logged("install.ksc:2: warning: '256' does not fit parameter 1 of 'wait' (a byte field); written as 10"));
+    EXPECT_TRUE(
+        logged("install.ksc:2: warning: '256' does not fit parameter 1 of 'wait' (a byte field); written as 10"));
     EXPECT_TRUE(logged("install.ksc:3: warning: '65536' does not fit"));
     EXPECT_EQ(buffers().buffer(0), bytes({1, 1, 1, 0x10, 2, 0x00, 0x10}));
     EXPECT_EQ(shared->gEngine->summary(), "2 warnings reported");
@@ -267,4 +268,4 @@ TEST_F(ControlTest, IncludeOutsideAScriptRunsTheFileAtOnce) {
     EXPECT_EQ(errors(), 0);
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

@@ -24,7 +24,7 @@ std::string record(int buffer, int32_t offset, int mode, const std::string& name
 }
 std::string emptyGroups(int count) { return std::string(static_cast<std::size_t>(2 * count), '\0'); }
 
-} // namespace
+}  // namespace
 
 class DecompileSafety : public EngineTest {
 protected:
@@ -71,8 +71,9 @@ TEST_F(DecompileSafety, CommentLinesStayCommentLines) {
     compileSafely("evil.ksc");
     EXPECT_EQ(errors(), 0);
     // Each comment line comes back as a line of the comment.
-    EXPECT_EQ(buffers().buffer(16), "made by me\r\n#del sentinel.txt\r\n#mkdir planted\r\n;#del sentinel.txt\r\n"
-                                    "\\x00\\x1B[2J\r\n");
+    EXPECT_EQ(buffers().buffer(16),
+              "made by me\r\n#del sentinel.txt\r\n#mkdir planted\r\n;#del sentinel.txt\r\n"
+              "\\x00\\x1B[2J\r\n");
 }
 
 TEST_F(DecompileSafety, AnOrdinaryCommentKeepsItsForm) {
@@ -146,8 +147,8 @@ TEST_F(DecompileSafety, PointerNamesFromTheFileAreRefused) {
 TEST_F(DecompileSafety, TextBytesThatEndALineAreWrittenInHexForm) {
     // A codeset whose table gives line breaks, ";" and "#" characters.
     wren::IHandleLetters& letters = *shared->gLetters;
-    for (const auto& [character, code] :
-         std::vector<std::pair<std::string, std::string>>{{"\n", "&h0A"}, {"\r", "&h0D"}, {";", "&h3B"}, {"#", "&h3C"}}) {
+    for (const auto& [character, code] : std::vector<std::pair<std::string, std::string>>{
+             {"\n", "&h0A"}, {"\r", "&h0D"}, {";", "&h3B"}, {"#", "&h3C"}}) {
         std::string value = character;
         std::string number = code;
         letters.add(value, number, "text");
@@ -234,4 +235,4 @@ TEST_F(DecompileSafety, RawDecodeAppendsToTheDecompilersOwnScript) {
     EXPECT_NE(script.find("#ORG 0x1\r\nwait &h07"), std::string::npos) << script;
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

@@ -82,4 +82,4 @@ protected:
     std::unique_ptr<Shared> shared;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

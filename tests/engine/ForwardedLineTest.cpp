@@ -43,5 +43,5 @@ TEST(ForwardedRecord, CraftedRecordsAreRefused) {
     EXPECT_FALSE(ForwardedLine::fromRecord(0, 6, inner));
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

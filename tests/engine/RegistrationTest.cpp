@@ -113,10 +113,10 @@ TEST_F(RegistrationTest, MissingNamesFallBackToTheCodesetAndToKestrel) {
 }
 
 TEST_F(RegistrationTest, NamesThatWouldLeaveTheirKeysAreRefusedWithNothingWritten) {
-    for (const char* lines : {"#register demo De\\mo|#regext .dsc script", "#register de%mo|#regext .dsc script",
-                              "#register demo|#regext exefile script", "#register demo|#regext * script",
-                              "#register demo|#regext . script", "#register demo|#regext .a\\b script",
-                              "#register demo|#regext .a;b script"}) {
+    for (const char* lines :
+         {"#register demo De\\mo|#regext .dsc script", "#register de%mo|#regext .dsc script",
+          "#register demo|#regext exefile script", "#register demo|#regext * script", "#register demo|#regext . script",
+          "#register demo|#regext .a\\b script", "#register demo|#regext .a;b script"}) {
         std::string text = lines;
         const std::size_t bar = text.find('|');
         run(text.substr(0, bar));
@@ -209,5 +209,5 @@ TEST(RegistrationCommands, StoredCommandLinesBecomeArgumentVectors) {
     EXPECT_EQ(Registration::commandWords("  \"\"  a  "), (std::vector<std::string>{"", "a"}));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

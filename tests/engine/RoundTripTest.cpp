@@ -30,7 +30,7 @@ std::string describe(FileBuffer& set) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class RoundTrip : public EngineTest {
 protected:
@@ -38,7 +38,8 @@ protected:
         EngineTest::SetUp();
         copyCodesets();
         for (const char* name : {"labels", "pointers", "text", "raw"})
-            fs::copy_file(repository() / "examples" / (std::string(name) + ".ksc"), dir_ / (std::string(name) + ".ksc"));
+            fs::copy_file(repository() / "examples" / (std::string(name) + ".ksc"),
+                          dir_ / (std::string(name) + ".ksc"));
     }
     // Directives that name files make their folder current: start each run
     // from the scratch folder.
@@ -98,4 +99,4 @@ TEST_F(RoundTrip, DecompiledImagesCompileToTheSameImage) {
     }
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

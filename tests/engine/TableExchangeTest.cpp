@@ -89,29 +89,29 @@ private:
     std::mt19937 random_;
 };
 
-} // namespace
+}  // namespace
 
 TEST(TableFileReader, ReadsEntriesMarkersAndTheEndCodeInOrder) {
-    const TableFileReader reader("\xEF\xBB\xBF; a comment\r\n"
-                                 "# another\r\n"
-                                 "// and another\n"
-                                 "\r\n"
-                                 "   \n"
-                                 "@hash=@\n"
-                                 "3d==\r\n"
-                                 "3E=a=b\n"
-                                 "00= \n"
-                                 "$F0=[player]\n"
-                                 "/ff=~\n"
-                                 "20=A\n"
-                                 "21=A\n");
+    const TableFileReader reader(
+        "\xEF\xBB\xBF; a comment\r\n"
+        "# another\r\n"
+        "// and another\n"
+        "\r\n"
+        "   \n"
+        "@hash=@\n"
+        "3d==\r\n"
+        "3E=a=b\n"
+        "00= \n"
+        "$F0=[player]\n"
+        "/ff=~\n"
+        "20=A\n"
+        "21=A\n");
     ASSERT_EQ(problemsOf(reader), "");
     const CharacterTable& table = reader.table();
     using Kind = CharacterTable::Kind;
-    const std::vector<CharacterTable::Entry> expected = {{Kind::text, "=", 0x3D},        {Kind::text, "a=b", 0x3E},
-                                                         {Kind::text, " ", 0x00},        {Kind::name, "[player]", 0xF0},
-                                                         {Kind::text, "~", 0xFF},        {Kind::text, "A", 0x20},
-                                                         {Kind::text, "A", 0x21}};
+    const std::vector<CharacterTable::Entry> expected = {
+        {Kind::text, "=", 0x3D}, {Kind::text, "a=b", 0x3E}, {Kind::text, " ", 0x00}, {Kind::name, "[player]", 0xF0},
+        {Kind::text, "~", 0xFF}, {Kind::text, "A", 0x20},   {Kind::text, "A", 0x21}};
     EXPECT_EQ(table.entries, expected);
     EXPECT_EQ(table.markers[CharacterTable::hash], "@");
     EXPECT_EQ(table.markers[CharacterTable::finish], "~");
@@ -119,23 +119,24 @@ TEST(TableFileReader, ReadsEntriesMarkersAndTheEndCodeInOrder) {
 }
 
 TEST(TableFileReader, ReportsEveryLineTheHeaderCannotExpress) {
-    const TableFileReader reader("G1=x\n"          // 1 bad hex
-                                 "123=y\n"         // 2 odd digits
-                                 "8140=z\n"        // 3 two bytes
-                                 "41\n"            // 4 no "="
-                                 "42=\n"           // 5 no text
-                                 "*FE\n"           // 6 line break
-                                 "!80=other\n"     // 7 table switch
-                                 "@bold=*\n"       // 8 unknown marker
-                                 "$F0=[Player]\n"  // 9 upper case name
-                                 "43=a b\n"        // 10 blank in a word
-                                 "44=a;b\n"        // 11 statement separator
-                                 "45=0x1\n"        // 12 hexadecimal prefix
-                                 "/FF=end\n"       // 13 end code of several characters
-                                 "/FE\n"           // 14 end code without its character
-                                 "@hash= \n"       // 15 blank marker
-                                 "=x\n"            // 16 no code
-                                 "46=ok\n");
+    const TableFileReader reader(
+        "G1=x\n"          // 1 bad hex
+        "123=y\n"         // 2 odd digits
+        "8140=z\n"        // 3 two bytes
+        "41\n"            // 4 no "="
+        "42=\n"           // 5 no text
+        "*FE\n"           // 6 line break
+        "!80=other\n"     // 7 table switch
+        "@bold=*\n"       // 8 unknown marker
+        "$F0=[Player]\n"  // 9 upper case name
+        "43=a b\n"        // 10 blank in a word
+        "44=a;b\n"        // 11 statement separator
+        "45=0x1\n"        // 12 hexadecimal prefix
+        "/FF=end\n"       // 13 end code of several characters
+        "/FE\n"           // 14 end code without its character
+        "@hash= \n"       // 15 blank marker
+        "=x\n"            // 16 no code
+        "46=ok\n");
     const std::vector<int> lines = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     std::vector<int> reported;
     for (const auto& problem : reader.problems()) reported.push_back(problem.line);
@@ -242,7 +243,8 @@ TEST_F(TableExchangeTest, CommentsBlankLinesAndLowerCaseCodesComeBackInCanonical
     ASSERT_TRUE(TableExchange(*shared).importTable("edge.tbl", "edge.ksh"));
     codeset("edge", readFile(dir_ / "edge.ksh"));
     ASSERT_TRUE(exportTable("edge", "edge-again.tbl"));
-    EXPECT_EQ(readFile(dir_ / "edge-again.tbl"), "@var=[var]\r\n3D==\r\n3E=a=b\r\n$FD=[var]\r\n/FF=~\r\n20=A\r\n20=A\r\n");
+    EXPECT_EQ(readFile(dir_ / "edge-again.tbl"),
+              "@var=[var]\r\n3D==\r\n3E=a=b\r\n$FD=[var]\r\n/FF=~\r\n20=A\r\n20=A\r\n");
 }
 
 TEST_F(TableExchangeTest, ImportReportsLinesByNumberAndWritesNothing) {
@@ -285,4 +287,4 @@ TEST_F(TableExchangeTest, ExportNamesTheHeaderLineOfAnEntryTheTableFileCannotHol
     EXPECT_FALSE(fs::exists(dir_ / "none.tbl"));
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

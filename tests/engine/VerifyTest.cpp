@@ -26,7 +26,7 @@ std::set<std::string> scratchFolders() {
     return names;
 }
 
-} // namespace
+}  // namespace
 
 class VerifyTest : public EngineTest {
 protected:
@@ -98,4 +98,4 @@ TEST(RoundTripLabels, ByteRunsAreHexPairsCutAfterTheLimit) {
     EXPECT_EQ(RoundTrip::byteRun(std::string(5, '\x7F'), 2), "7F 7F ... (5 bytes)");
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

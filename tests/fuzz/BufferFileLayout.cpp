@@ -45,7 +45,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 std::vector<BufferFileLayout::Field> BufferFileLayout::fields(const std::string& file) {
     std::vector<Field> out;
@@ -65,4 +65,4 @@ std::vector<BufferFileLayout::Field> BufferFileLayout::fields(const std::string&
     return out;
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

@@ -21,4 +21,4 @@ public:
     static std::vector<Field> fields(const std::string& file);
 };
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

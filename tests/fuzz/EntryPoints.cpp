@@ -14,9 +14,9 @@
 #include "engine/Shared.h"
 #include "services/FileHandle.h"
 #include "services/FileStackGuard.h"
-#include "text/KestrelError.h"
 #include "support/CurrentDirectory.h"
 #include "support/ScriptScan.h"
+#include "text/KestrelError.h"
 
 namespace kestrel::fuzz {
 
@@ -35,14 +35,13 @@ void attempt(Step&& step) {
 
 fs::path freshFolder() {
     std::random_device random;
-    const fs::path dir = fs::temp_directory_path() /
-                         ("kestrel-fuzz-" + std::to_string(random()) + "-" + std::to_string(random()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("kestrel-fuzz-" + std::to_string(random()) + "-" + std::to_string(random()));
     fs::create_directories(dir);
     return dir;
 }
 
-
-} // namespace
+}  // namespace
 
 const std::string& EntryPoints::baseHeader() {
     static const std::string text =
@@ -226,8 +225,7 @@ void EntryPoints::compileDecompiled(const std::string& name) {
     const std::string script = readScratch(name);
     if (script.empty()) return;
     const std::vector<std::string> foreign = test::ScriptScan::foreignStatements(script);
-    if (!foreign.empty())
-        throw std::logic_error("the decompiled script holds the statement '" + foreign.front() + "'");
+    if (!foreign.empty()) throw std::logic_error("the decompiled script holds the statement '" + foreign.front() + "'");
 
     auto listing = [this] {
         std::set<std::string> entries;
@@ -243,7 +241,8 @@ void EntryPoints::compileDecompiled(const std::string& name) {
     opened.closeAll();
     test::CurrentDirectory scratch(dir_);
     removeScratch("check.buf");
-    if (readScratch(kSentinel) != "still here") throw std::logic_error("compiling the decompiled script removed the sentinel");
+    if (readScratch(kSentinel) != "still here")
+        throw std::logic_error("compiling the decompiled script removed the sentinel");
     if (listing() != before) throw std::logic_error("compiling the decompiled script changed the scratch folder");
     removeScratch("check.ksc");
 }
@@ -313,4 +312,4 @@ void EntryPoints::rawdecode(const std::string& image) {
     }
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

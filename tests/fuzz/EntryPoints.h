@@ -95,5 +95,5 @@ private:
     std::unique_ptr<Shared> shared_;
 };
 
-} // namespace fuzz
-} // namespace kestrel
+}  // namespace fuzz
+}  // namespace kestrel

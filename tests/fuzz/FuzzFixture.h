@@ -66,4 +66,4 @@ private:
     static inline std::unique_ptr<EntryPoints> entries_;
 };
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

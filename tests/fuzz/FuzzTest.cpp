@@ -22,12 +22,9 @@ using Kind = BufferFileLayout::Kind;
 std::vector<uint32_t> hostileValues(Kind kind) {
     switch (kind) {
     case Kind::StringLength:
-    case Kind::Count:
-        return {0xFFFF, 0, 1, 0x7FFF, 0x8000, 0xFFFE};
-    case Kind::RecordOffset:
-        return {0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 99999, 100000, 1600000, 3200000};
-    case Kind::RecordMode:
-        return {0xFFFF, 0x7FFF, 0x8000, 3, 8, 9, 200};
+    case Kind::Count: return {0xFFFF, 0, 1, 0x7FFF, 0x8000, 0xFFFE};
+    case Kind::RecordOffset: return {0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 99999, 100000, 1600000, 3200000};
+    case Kind::RecordMode: return {0xFFFF, 0x7FFF, 0x8000, 3, 8, 9, 200};
     case Kind::RecordBuffer:
     case Kind::DataBuffer: {
         std::vector<uint32_t> numbers = {15, 16};
@@ -38,7 +35,7 @@ std::vector<uint32_t> hostileValues(Kind kind) {
     return {};
 }
 
-} // namespace
+}  // namespace
 
 class FuzzTest : public FuzzFixture {
 public:
@@ -148,7 +145,7 @@ TEST_F(FuzzTest, ImagesOfBlocksThatPointAtEachOther) {
     // Two to six blocks, each a few statements and then pointers to other
     // blocks, itself or the start: chains, cycles and blocks that overlap.
     static const std::array<const char*, 8> plain = {"wait 5",     "flag 0x1234", "music 2", "menu 2 7 8",
-                                                      "repeat 1 2", "halt 3",      "tap 5",   "turnleft 1"};
+                                                     "repeat 1 2", "halt 3",      "tap 5",   "turnleft 1"};
     static const std::array<const char*, 6> pointing = {"goto", "call", "if 1", "hop", "say", "walk 2"};
     Mutator mutator(kSeed);
     for (int i = 0; i < 200; ++i) {
@@ -170,4 +167,4 @@ TEST_F(FuzzTest, ImagesOfBlocksThatPointAtEachOther) {
     EXPECT_EQ(failures_, 0) << "of " << calls_ << " inputs";
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

@@ -10,7 +10,7 @@ namespace {
 // 16-bit, the largest signed and unsigned 16-bit, and their neighbours.
 constexpr std::array<uint32_t, 9> kSpecial = {0, 1, 0xFFFF, 0x7FFF, 0x8000, 0xFFFFFFFF, 0x7FFFFFFF, 16, 17};
 
-} // namespace
+}  // namespace
 
 uint32_t Mutator::below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(random_() % n); }
 
@@ -37,21 +37,15 @@ std::string Mutator::mutate(std::string input) {
             input = withField(std::move(input), at, widths[below(3)], kSpecial[below(kSpecial.size())]);
             break;
         }
-        case 3:
-            input.erase(at, 1 + below(8));
-            break;
-        case 4:
-            input.insert(at, 1 + below(4), static_cast<char>(below(256)));
-            break;
+        case 3: input.erase(at, 1 + below(8)); break;
+        case 4: input.insert(at, 1 + below(4), static_cast<char>(below(256))); break;
         case 5:
             if (at < size) input.insert(below(size + 1), input.substr(at, 1 + below(16)));
             break;
-        default:
-            input.resize(at);
-            break;
+        default: input.resize(at); break;
         }
     }
     return input;
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

@@ -29,4 +29,4 @@ private:
     std::mt19937 random_;
 };
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

@@ -21,7 +21,7 @@ int occurrences(const std::string& text, const std::string& part) {
     return n;
 }
 
-} // namespace
+}  // namespace
 
 class Regression : public FuzzFixture {
 protected:
@@ -73,4 +73,4 @@ TEST_F(Regression, TextAndMovementBlocksThatRunOffTheImageEndThere) {
     EXPECT_NE(entries().walk(std::string("\x00\x01\x02", 3), 1, 9).find("#move &h1 &h2 "), std::string::npos);
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

@@ -31,23 +31,20 @@ void put(FileBuffer& set, int b, const std::string& label, int16_t mode, const s
     set.add_Data(data, pointers);
 }
 
-} // namespace
+}  // namespace
 
 const std::vector<std::string>& Seeds::everyStatement() {
     static const std::vector<std::string> statements = {
-        "wait 5",       "flag 0x1234",   "money 0x12345678", "goto 0x40",     "call 0x20",
-        "if 3 0x10",    "say 0x30",      "walk 1 0x50",      "face 1 2",      "choice 0x0102030405",
-        "pad",          "pause 9",       "music 2",          "menu 2 7 8",    "#0F01",
-        "sound 4",      "label 0x60",    "user 1 2 3",       "repeat 1 1 1",  "stamp",
-        "halt 3",       "odd 5",         "wide 0x70",        "menuitems 1 2", "turnleft 1",
-        "show 7 at 9",  "hop 0x80",      "tap 5",            "end",
+        "wait 5",      "flag 0x1234", "money 0x12345678",    "goto 0x40",  "call 0x20",    "if 3 0x10", "say 0x30",
+        "walk 1 0x50", "face 1 2",    "choice 0x0102030405", "pad",        "pause 9",      "music 2",   "menu 2 7 8",
+        "#0F01",       "sound 4",     "label 0x60",          "user 1 2 3", "repeat 1 1 1", "stamp",     "halt 3",
+        "odd 5",       "wide 0x70",   "menuitems 1 2",       "turnleft 1", "show 7 at 9",  "hop 0x80",  "tap 5",
+        "end",
     };
     return statements;
 }
 
-std::string Seeds::pointerTo(int32_t offset) {
-    return littleEndian(static_cast<uint32_t>(kImageBase + offset), 4);
-}
+std::string Seeds::pointerTo(int32_t offset) { return littleEndian(static_cast<uint32_t>(kImageBase + offset), 4); }
 
 void Seeds::place(std::string& image, std::size_t offset, const std::string& bytes) {
     if (image.size() < offset + bytes.size()) image.resize(offset + bytes.size(), '\0');
@@ -201,4 +198,4 @@ std::vector<Seed> Seeds::images() {
     return out;
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

@@ -12,7 +12,7 @@ namespace kestrel::fuzz {
 class EntryPoints;
 
 struct Seed {
-    std::string name;   // file name in the corpus
+    std::string name;  // file name in the corpus
     std::string bytes;
 };
 
@@ -40,4 +40,4 @@ private:
     EntryPoints& entries_;
 };
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

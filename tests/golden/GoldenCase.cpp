@@ -9,16 +9,16 @@
 #include <system_error>
 #include <utility>
 
-#include "support/RecordingConsole.h"
 #include "Snapshot.h"
 #include "TextDiff.h"
 #include "buffers/FileBuffer.h"
 #include "engine/Control.h"
 #include "engine/Shared.h"
+#include "support/CurrentDirectory.h"
 #include "support/FakePlatform.h"
+#include "support/RecordingConsole.h"
 #include "text/KestrelError.h"
 #include "text/TextKit.h"
-#include "support/CurrentDirectory.h"
 
 namespace kestrel::golden {
 
@@ -123,7 +123,7 @@ std::string randomTag() {
     return tag;
 }
 
-} // namespace
+}  // namespace
 
 const std::vector<std::string>& GoldenCase::expectationNames() {
     static const std::vector<std::string> names = {"status", "log", "bytes", "files", "boxes", "logfile"};
@@ -248,7 +248,8 @@ std::map<std::string, std::string> GoldenCase::run(bool keepScratch, std::string
 
     std::vector<std::string> boxes;
     for (const std::string& box : platform.boxes) boxes.push_back(Snapshot::printable(names.apply(box)));
-    for (const std::string& target : platform.opened) boxes.push_back("open|" + Snapshot::printable(names.apply(target)));
+    for (const std::string& target : platform.opened)
+        boxes.push_back("open|" + Snapshot::printable(names.apply(target)));
     result["boxes"] = joinLines(boxes);
 
     // The log file without its first line, which carries the time of the run.
@@ -262,4 +263,4 @@ std::map<std::string, std::string> GoldenCase::run(bool keepScratch, std::string
     return result;
 }
 
-} // namespace kestrel::golden
+}  // namespace kestrel::golden

@@ -46,4 +46,4 @@ private:
     std::string name_;
 };
 
-} // namespace kestrel::golden
+}  // namespace kestrel::golden

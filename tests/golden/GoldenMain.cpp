@@ -117,7 +117,7 @@ std::string compare(const GoldenCase& goldenCase, const std::map<std::string, st
     return report;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     Options options;

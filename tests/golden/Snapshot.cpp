@@ -40,7 +40,7 @@ void appendRun(std::string& out, const std::string& head, std::string_view bytes
     out += "\n";
 }
 
-} // namespace
+}  // namespace
 
 std::string Snapshot::printable(std::string_view text) {
     std::string out;
@@ -140,7 +140,8 @@ std::string Snapshot::buffers(const FileBuffer& set) {
     std::set<std::string> shown;
     for (const std::string& name : names) {
         if (!shown.insert(name).second) continue;
-        if (auto address = set.pushed(name)) out += "pushed " + printable(name) + " = \"" + printable(*address) + "\"\n";
+        if (auto address = set.pushed(name))
+            out += "pushed " + printable(name) + " = \"" + printable(*address) + "\"\n";
     }
     if (set.fillme != -1) out += "fill " + std::to_string(set.fillme) + "\n";
     const std::string& comment = set.buffer(FileBuffer::kCommentSlot);
@@ -185,4 +186,4 @@ std::string Snapshot::changedFiles(const Tree& before, const Tree& after) {
     return out;
 }
 
-} // namespace kestrel::golden
+}  // namespace kestrel::golden

@@ -38,4 +38,4 @@ public:
     static std::string changedFiles(const Tree& before, const Tree& after);
 };
 
-} // namespace kestrel::golden
+}  // namespace kestrel::golden

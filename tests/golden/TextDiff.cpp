@@ -22,8 +22,7 @@ std::vector<Step> script(const std::vector<std::string>& a, const std::vector<st
     std::size_t head = 0;
     while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
     std::size_t tail = 0;
-    while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
-        ++tail;
+    while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
     const std::size_t n = a.size() - head - tail;
     const std::size_t m = b.size() - head - tail;
 
@@ -34,8 +33,8 @@ std::vector<Step> script(const std::vector<std::string>& a, const std::vector<st
         std::vector<std::vector<unsigned>> table(n + 1, std::vector<unsigned>(m + 1, 0));
         for (std::size_t i = n; i-- > 0;)
             for (std::size_t j = m; j-- > 0;)
-                table[i][j] = a[head + i] == b[head + j] ? table[i + 1][j + 1] + 1
-                                                         : std::max(table[i + 1][j], table[i][j + 1]);
+                table[i][j] =
+                    a[head + i] == b[head + j] ? table[i + 1][j + 1] + 1 : std::max(table[i + 1][j], table[i][j + 1]);
         std::size_t i = 0;
         std::size_t j = 0;
         while (i < n || j < m) {
@@ -55,7 +54,7 @@ std::vector<Step> script(const std::vector<std::string>& a, const std::vector<st
     return steps;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> TextDiff::lines(const std::string& text) {
     std::vector<std::string> out;
@@ -71,9 +70,7 @@ std::vector<std::string> TextDiff::lines(const std::string& text) {
     return out;
 }
 
-bool TextDiff::same(const std::string& expected, const std::string& actual) {
-    return lines(expected) == lines(actual);
-}
+bool TextDiff::same(const std::string& expected, const std::string& actual) { return lines(expected) == lines(actual); }
 
 std::string TextDiff::unified(const std::string& expected, const std::string& actual, const std::string& expectedName,
                               const std::string& actualName, int context) {
@@ -109,8 +106,8 @@ std::string TextDiff::unified(const std::string& expected, const std::string& ac
             if (steps[s].op != Op::add) ++aCount;
             if (steps[s].op != Op::remove) ++bCount;
         }
-        out += "@@ -" + std::to_string(steps[first].expected + (aCount ? 1 : 0)) + "," + std::to_string(aCount) +
-               " +" + std::to_string(steps[first].actual + (bCount ? 1 : 0)) + "," + std::to_string(bCount) + " @@\n";
+        out += "@@ -" + std::to_string(steps[first].expected + (aCount ? 1 : 0)) + "," + std::to_string(aCount) + " +" +
+               std::to_string(steps[first].actual + (bCount ? 1 : 0)) + "," + std::to_string(bCount) + " @@\n";
         for (std::size_t s = first; s < end; ++s) {
             switch (steps[s].op) {
             case Op::keep: out += " " + a[steps[s].expected] + "\n"; break;
@@ -123,4 +120,4 @@ std::string TextDiff::unified(const std::string& expected, const std::string& ac
     return out;
 }
 
-} // namespace kestrel::golden
+}  // namespace kestrel::golden

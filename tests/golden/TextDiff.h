@@ -21,4 +21,4 @@ public:
                                const std::string& actualName, int context = 3);
 };
 
-} // namespace kestrel::golden
+}  // namespace kestrel::golden

@@ -97,9 +97,12 @@ std::vector<std::string> parseExec(const std::string& value) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (quoted) {
-            if (c == '\\' && i + 1 < line.size()) word += line[++i];
-            else if (c == '"') quoted = false;
-            else word += c;
+            if (c == '\\' && i + 1 < line.size())
+                word += line[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                word += c;
         } else if (c == '"') {
             quoted = any = true;
         } else if (c == ' ') {
@@ -152,7 +155,8 @@ protected:
         source.kind = FileTypeSet::Kind::source;
         source.description = "Demo source";
         source.globs = {"*.dsrc", "*.dimg"};
-        source.verbs.push_back({"decompiledemo", "Decompile (Demo)", {kestrel, "--file", "%f", "#boot demo;#rawdecode"}});
+        source.verbs.push_back(
+            {"decompiledemo", "Decompile (Demo)", {kestrel, "--file", "%f", "#boot demo;#rawdecode"}});
         FileTypeSet::Type buffer;
         buffer.kind = FileTypeSet::Kind::buffer;
         buffer.description = "Kestrel buffer file";
@@ -216,8 +220,10 @@ TEST_F(DesktopFilesTest, OtherLinesOfMimeappsListStay) {
                              "kestrel-plover.desktop;\n",
                              "text/x-kestrel-demo-script=kestrel-demo-compile.desktop;\n"})
         EXPECT_NE(after.find(line), std::string::npos) << line << "in\n" << after;
-    EXPECT_NE(after.find("[Default Applications]\ntext/html=firefox.desktop\napplication/x-kestrel-buffer=kestrel-plover.desktop;\n"),
-              std::string::npos)
+    EXPECT_NE(
+        after.find("[Default "
+                   "Applications]\ntext/html=firefox.desktop\napplication/x-kestrel-buffer=kestrel-plover.desktop;\n"),
+        std::string::npos)
         << after;
     // Publishing again changes nothing; withdrawing leaves only the others' lines.
     desktop.publish(demo());
@@ -243,5 +249,5 @@ TEST(DesktopExec, ArgumentsSurviveQuotingAndEscaping) {
     EXPECT_EQ(DesktopFiles::execValue({"/usr/bin/plover", "%f"}), "/usr/bin/plover %f");
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -82,9 +82,9 @@ TEST_F(InstanceChannelTest, FramesRoundTripAndMalformedPayloadsAreNamed) {
     EXPECT_EQ(back->kind, Message::Kind::execute);
     EXPECT_EQ(back->directory, message.directory);
     EXPECT_EQ(back->text, message.text);
-    for (const std::string& payload : {std::string("L"), std::string("Q\x01\0\0\0/", 6),
-                                      std::string("L\xFF\0\0\0/x", 7), std::string("L\x01\0\0\0r", 6),
-                                      std::string("L\x01\0\0\0/a\0b", 9)}) {
+    for (const std::string& payload :
+         {std::string("L"), std::string("Q\x01\0\0\0/", 6), std::string("L\xFF\0\0\0/x", 7),
+          std::string("L\x01\0\0\0r", 6), std::string("L\x01\0\0\0/a\0b", 9)}) {
         EXPECT_FALSE(PosixInstanceChannel::parsePayload(payload, why)) << payload;
         EXPECT_FALSE(why.empty());
     }
@@ -200,5 +200,5 @@ TEST_F(InstanceChannelTest, AFolderOthersCanEnterOrALinkTurnsTheChannelOff) {
     EXPECT_EQ(fs::status(folder_ / "new").permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -96,5 +96,5 @@ TEST_F(PosixFiles, NewFilesAreWrittenOnlyUnderNewNames) {
     EXPECT_THROW(platform_.writeNewFile(at("no/such/folder.txt"), "x"), FileError);
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -88,7 +88,8 @@ TEST_F(PosixPlatformTest, ShortNameIsOneTokenizerProofWordThatOpensAgain) {
     EXPECT_EQ(platform_.resolveExisting(tokens.values(1)), real());
 
     EXPECT_EQ(platform_.shortName(root_.string() + "/nothing"), "");
-    EXPECT_EQ(platform_.shortName(root_.string() + "/my dir"), PosixPlatform::encodeShortName(root_.string() + "/My Dir"));
+    EXPECT_EQ(platform_.shortName(root_.string() + "/my dir"),
+              PosixPlatform::encodeShortName(root_.string() + "/My Dir"));
 }
 
 TEST_F(PosixPlatformTest, ShortNameEncodingAvoidsEveryTokenizerRewrite) {
@@ -162,5 +163,5 @@ TEST_F(PosixPlatformTest, ProgramAndLogFolders) {
     EXPECT_EQ(platform_.logDirectory(), "") << "a file is no log folder; never fatal";
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -29,8 +29,10 @@ protected:
     void SetUp() override {
         window = std::make_unique<PloverWindow>(list());
         window->show();
-        list().start(writeBuf("abc.buf", {{0, "a", std::string(10, 'A')}, {0, "b", std::string(20, 'B')},
-                                          {0, "c", std::string(5, 'C'), "far,1,3"}}, "made by a test"));
+        list().start(writeBuf(
+            "abc.buf",
+            {{0, "a", std::string(10, 'A')}, {0, "b", std::string(20, 'B')}, {0, "c", std::string(5, 'C'), "far,1,3"}},
+            "made by a test"));
     }
     void TearDown() override { window.reset(); }
 
@@ -192,7 +194,7 @@ TEST_F(PloverWindowTest, TheFloatingViewAsksForAnAddressThroughAssign) {
     EXPECT_EQ(platform.boxes.back(), "Entetr Absolute Offsett|Hex Offsetts may start with &h or 0x");
 }
 
-} // namespace
+}  // namespace
 TEST_F(PloverWindowTest, WhatAnotherStartSendsLoadsInItsFolder) {
     const std::filesystem::path other = writeBuf("other.buf", {{0, "x", "\x01"}});
     const std::string folder = other.parent_path().string();
@@ -210,7 +212,7 @@ TEST_F(PloverWindowTest, WhatAnotherStartSendsLoadsInItsFolder) {
     EXPECT_TRUE(list().files().empty());
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));

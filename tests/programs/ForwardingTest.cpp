@@ -62,7 +62,9 @@ public:
         for (std::size_t at = output_.find(text); at != std::string::npos; at = output_.find(text, at + 1)) ++found;
         return found;
     }
-    void type(const std::string& text) { ASSERT_EQ(write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+    void type(const std::string& text) {
+        ASSERT_EQ(write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
     int wait() {
         waitFor("\x04never");  // drains the terminal until the program is gone
         int status = 0;
@@ -155,4 +157,4 @@ TEST_F(ForwardingTest, AfterTheConsoleIsKilledTheNextStartTakesOver) {
     EXPECT_TRUE(made);
 }
 
-} // namespace
+}  // namespace

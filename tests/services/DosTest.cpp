@@ -126,5 +126,5 @@ TEST_F(DosTest, ShellHandsTheTargetToThePlatform) {
     EXPECT_EQ(files_->Dos("format", argument), "");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -72,7 +72,9 @@ TEST_F(DataTest, BlockReadsThousandByDefaultOrTheGivenCount) {
 }
 
 TEST_F(DataTest, TruncatedReadsThrowFormatError) {
-    writeFile("short.bin", std::string("\x01\x08\x00\x05\x00" "ab", 7));
+    writeFile("short.bin", std::string("\x01\x08\x00\x05\x00"
+                                       "ab",
+                                       7));
     std::string name = "short.bin";
     files_->OpenFile(name, Mode::read);
     files_->SeekData(0);
@@ -341,5 +343,5 @@ TEST_F(DataTest, PositionFollowsEveryReadWriteAndSeek) {
     EXPECT_EQ(readFile("pos.bin"), std::string("01234abc89\r\n\"quoted, text\",  plain ,rest\0\0!", 43));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

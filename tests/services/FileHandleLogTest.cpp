@@ -159,5 +159,5 @@ TEST_F(LogTest, SeekWithNegativeOffsetEchoesEightHexDigits) {
     EXPECT_EQ(lines[3], "|Invalid Offsett 0xFFFF0000");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

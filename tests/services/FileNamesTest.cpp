@@ -156,5 +156,5 @@ TEST_F(NamesTest, ShrinkNameReplacesQuotedNamesOfExistingFiles) {
     EXPECT_EQ(plain, "no quotes here");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -101,5 +101,5 @@ TEST(FileNameValue, JoinsWithOneSeparatorOfTheGivenKind) {
     EXPECT_EQ(name.fullPath("/w", '/'), "/w/c.");
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -80,5 +80,5 @@ TEST_F(WorkingCopy, OnlyWritableRegularFilesAreTaken) {
     EXPECT_FALSE(fs::exists(at("real/image.bin.burning")));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

@@ -67,5 +67,5 @@ TEST_F(OutputFileTest, ALinkStaysALinkToTheNewBytes) {
     EXPECT_EQ(files(), 3u);
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

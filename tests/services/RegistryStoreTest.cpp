@@ -9,10 +9,10 @@
 #include "services/RegistryStore.h"
 
 #if defined(_WIN32)
-#include "platform/win32/Win32Platform.h"
+#  include "platform/win32/Win32Platform.h"
 using NativePlatform = kestrel::Win32Platform;
 #else
-#include "platform/posix/PosixPlatform.h"
+#  include "platform/posix/PosixPlatform.h"
 using NativePlatform = kestrel::PosixPlatform;
 #endif
 
@@ -105,8 +105,8 @@ TEST_F(RegistryStoreTest, LongValuesAndEveryByteSurviveTheFile) {
 TEST_F(RegistryStoreTest, ADamagedStoreIsNeverRewritten) {
     std::filesystem::create_directories(std::filesystem::path(storePath()).parent_path());
     for (const char* damaged : {"REGEDIT4\n\n[HKCR\\a]\n@=unquoted\n", "not a store\n",
-                                      "REGEDIT4\n@=\"value before key\"\n", "REGEDIT4\n[HKZZ\\a]\n",
-                                      "REGEDIT4\n[HKCR\\a]\n\"x\"=dword:123456789\n", "REGEDIT4\n[HKCR\\a]\n@=\"\\q\"\n"}) {
+                                "REGEDIT4\n@=\"value before key\"\n", "REGEDIT4\n[HKZZ\\a]\n",
+                                "REGEDIT4\n[HKCR\\a]\n\"x\"=dword:123456789\n", "REGEDIT4\n[HKCR\\a]\n@=\"\\q\"\n"}) {
         writeFile(storePath(), damaged);
         RegistryStore reg = store();
         EXPECT_FALSE(reg.CreateNewKey("HKCR\\b", "v")) << damaged;
@@ -161,5 +161,5 @@ TEST_F(RegistryStoreTest, FileHandleAnswersInTheClassicShapes) {
     EXPECT_TRUE(files_->DeleteRegKey("HKCR\\x"));
 }
 
-} // namespace
-} // namespace kestrel::test
+}  // namespace
+}  // namespace kestrel::test

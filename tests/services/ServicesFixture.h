@@ -21,8 +21,8 @@ namespace kestrel::test {
 class RecordingConsole : public ConsoleSink {
 public:
     bool shown = true;
-    std::string text;                 // what the box holds
-    std::vector<std::string> lines;   // every add, in order
+    std::string text;                // what the box holds
+    std::vector<std::string> lines;  // every add, in order
     std::vector<std::string> diagnostics;
 
     bool visible() const override { return shown; }
@@ -94,4 +94,4 @@ protected:
     std::unique_ptr<FileHandle> files_;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

@@ -23,4 +23,4 @@ private:
     std::filesystem::path previous_;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

@@ -22,17 +22,17 @@ public:
     explicit FakePlatform(std::string home = std::filesystem::temp_directory_path().string())
         : home_(std::move(home)) {}
 
-    std::vector<std::string> boxes;          // every box shown, as "title|text"
-    std::deque<bool> yesNoAnswers;           // default: No
+    std::vector<std::string> boxes;                       // every box shown, as "title|text"
+    std::deque<bool> yesNoAnswers;                        // default: No
     std::deque<std::optional<std::string>> inputAnswers;  // default: cancelled
-    std::deque<std::string> fileAnswers;     // default: cancelled
-    std::vector<std::string> opened;         // shellOpen / editor targets
-    std::string logDir;                      // "" = no log file
+    std::deque<std::string> fileAnswers;                  // default: cancelled
+    std::vector<std::string> opened;                      // shellOpen / editor targets
+    std::string logDir;                                   // "" = no log file
     // Runs once inside the next box, as a window's message loop dispatches
     // other messages (a forwarded request) while a box is shown.
     std::function<void()> duringBox;
-    std::string registryPath;                // "" = no registry store
-    std::string executable;                  // executablePath()
+    std::string registryPath;  // "" = no registry store
+    std::string executable;    // executablePath()
 
     void messageBox(const std::string& text, const std::string& title) override {
         runDuringBox();
@@ -100,10 +100,10 @@ public:
     bool interactive() const override { return false; }
 
     // The console streams, kept apart as a program's stdout and stderr are.
-    bool terminal = false;                   // consoleIsTerminal
-    std::string consoleText;                 // writeConsole
-    int clears = 0;                          // clearConsole
-    std::vector<std::string> diagnostics;    // writeDiagnostic
+    bool terminal = false;                 // consoleIsTerminal
+    std::string consoleText;               // writeConsole
+    int clears = 0;                        // clearConsole
+    std::vector<std::string> diagnostics;  // writeDiagnostic
     void writeConsole(std::string_view text) override { consoleText += text; }
     void clearConsole() override { ++clears; }
     void flushConsole() override {}
@@ -173,4 +173,4 @@ private:
     std::string home_;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

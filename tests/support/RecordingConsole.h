@@ -37,4 +37,4 @@ inline std::string bytes(std::initializer_list<int> values) {
     return out;
 }
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

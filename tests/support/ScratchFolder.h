@@ -39,4 +39,4 @@ private:
     std::filesystem::path root_;
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

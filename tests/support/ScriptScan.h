@@ -72,4 +72,4 @@ private:
     }
 };
 
-} // namespace kestrel::test
+}  // namespace kestrel::test

@@ -46,7 +46,7 @@ TEST(NumericRead, DecimalTakesLongestPrefix) {
     EXPECT_EQ(read("1.25.3"), 1.25);
     EXPECT_EQ(read("2E3"), 2000);
     EXPECT_EQ(read("2d-1"), 0.2);
-    EXPECT_EQ(read("3e"), 3);   // an exponent needs digits
+    EXPECT_EQ(read("3e"), 3);  // an exponent needs digits
     EXPECT_EQ(read("3e+x"), 3);
     EXPECT_EQ(read("--5"), 0);
     EXPECT_EQ(read("12345678901234567890"), 12345678901234567890.0);
@@ -64,9 +64,30 @@ TEST(NumericRead, BlanksTabsAndLineFeedsAreIgnoredAnywhere) {
 // A leading blank sends a text through the full scanner: the shortcuts for
 // plain digits, "&h" digits and words must read the same.
 TEST(NumericRead, ShortcutsAgreeWithTheScanner) {
-    for (const char* text : {"0", "7", "0042", "123456789012345678", "1234567890123456789", "12abc", "&h1",
-                             "&h1234", "&hFFFF", "&H8000", "&h0FFFF", "&h12345678", "&hFFFFFFFF", "&h12G",
-                             "&h", "&o17", "lbl17", "$1", "-5", "+5", ".5", "5e2", "1.5", "k017"}) {
+    for (const char* text : {"0",
+                             "7",
+                             "0042",
+                             "123456789012345678",
+                             "1234567890123456789",
+                             "12abc",
+                             "&h1",
+                             "&h1234",
+                             "&hFFFF",
+                             "&H8000",
+                             "&h0FFFF",
+                             "&h12345678",
+                             "&hFFFFFFFF",
+                             "&h12G",
+                             "&h",
+                             "&o17",
+                             "lbl17",
+                             "$1",
+                             "-5",
+                             "+5",
+                             ".5",
+                             "5e2",
+                             "1.5",
+                             "k017"}) {
         EXPECT_EQ(read(text), read(std::string(" ") + text)) << text;
     }
     EXPECT_EQ(read("&hFFFF"), -1);

@@ -36,5 +36,5 @@ TEST(ScriptWord, WhatTheTokenizerRewritesIsAFaultButNotUnsafe) {
     EXPECT_EQ(ScriptWord::unsafe(""), "");
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

@@ -162,13 +162,13 @@ TEST_F(AutobankOn, CodevalsOfWordListsMatchesTheTextPath) {
     const std::vector<std::pair<Fields, Fields>> cases = {
         {{"42", "5", "&h1234", "Target"}, {"0", "0", "1", "3"}},
         {{"Lbl", "0X1F", "#2A", "300", "-1"}, {"3", "1", "2", "0", "5"}},
-        {{"$1", "$2", "$3"}, {"0", "2", "3"}},              // user parameters
-        {{"7", "8"}, {"$x", "7.5"}},                         // "$" entry, fractional code
-        {{"1", "", "2"}, {"0", "0", "0"}},                   // an empty word: later values move up
-        {{"1", "a b"}, {"0", "1"}},                          // a word with a blank
-        {{"1", "2"}, {"0"}},                                 // fewer entries than words
-        {{"1"}, {"x"}},                                      // no number
-        {{"5000000000"}, {"2"}},                             // too large
+        {{"$1", "$2", "$3"}, {"0", "2", "3"}},  // user parameters
+        {{"7", "8"}, {"$x", "7.5"}},            // "$" entry, fractional code
+        {{"1", "", "2"}, {"0", "0", "0"}},      // an empty word: later values move up
+        {{"1", "a b"}, {"0", "1"}},             // a word with a blank
+        {{"1", "2"}, {"0"}},                    // fewer entries than words
+        {{"1"}, {"x"}},                         // no number
+        {{"5000000000"}, {"2"}},                // too large
         {{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17"},
          {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"}},
     };
@@ -195,18 +195,18 @@ TEST_F(AutobankOn, CodevalsOfWordListsMatchesTheTextPath) {
 TEST_F(AutobankOn, PushOfWholeNumbersMatchesTheirDigitText) {
     auto viaDigits = [](const std::string& word, int size) {
         const int length = SmartNum::STransLength(size, 1);
-        std::string digits = size == -3 ? numeric::hexText(numeric::toInt32(numeric::read(word)))
-                             : word.starts_with("&h")
-                                 ? textkit::upper(word.substr(2))
-                                 : numeric::hexText(numeric::read(word));
-        if (static_cast<int>(digits.size()) < length) digits.insert(0, static_cast<size_t>(length) - digits.size(), '0');
+        std::string digits = size == -3               ? numeric::hexText(numeric::toInt32(numeric::read(word)))
+                             : word.starts_with("&h") ? textkit::upper(word.substr(2))
+                                                      : numeric::hexText(numeric::read(word));
+        if (static_cast<int>(digits.size()) < length)
+            digits.insert(0, static_cast<size_t>(length) - digits.size(), '0');
         std::string field;
         for (int k = length / 2 - 1; k >= 0; --k)
             field += static_cast<char>(std::stoi(digits.substr(static_cast<size_t>(2 * k), 2), nullptr, 16));
         return field;
     };
-    for (const char* word : {"0", "5", "255", "256", "300", "65535", "70000", "-1", "-300", "2147483647", "1.5",
-                             "2.5", "&h", "&h7", "&hFF", "&h1234", "&h00001234", "lbl", "&h8000000"}) {
+    for (const char* word : {"0", "5", "255", "256", "300", "65535", "70000", "-1", "-300", "2147483647", "1.5", "2.5",
+                             "&h", "&h7", "&hFF", "&h1234", "&h00001234", "lbl", "&h8000000"}) {
         for (int size : {0, -1, -2, -3, -5, -7}) {
             EXPECT_EQ(SmartNum::numberpush(word, size), viaDigits(word, size)) << word << " size " << size;
         }

@@ -248,8 +248,12 @@ TEST(SmartStringScrub, EveryBlankPatternAcrossLongTexts) {
 
 TEST(SmartStringSplit, MatchesThePlainRules) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"K001 0xAB #CD 0X0x lbl7 ", " "},   {"  Go\t1 ;  Stop  0x2 ; #F ", ";"}, {"a0x0xB,#,0#x,X", ","},
-        {"One 'Two' Three", "'"},            {"set 1 = 2 = 3", "="},               {"AB<>0X1<>#", "<>"},
+        {"K001 0xAB #CD 0X0x lbl7 ", " "},
+        {"  Go\t1 ;  Stop  0x2 ; #F ", ";"},
+        {"a0x0xB,#,0#x,X", ","},
+        {"One 'Two' Three", "'"},
+        {"set 1 = 2 = 3", "="},
+        {"AB<>0X1<>#", "<>"},
         {"Long Piece Of Text Beyond Fifteen;Another Long Piece Here", ";"},
     };
     for (const auto& [text, delim] : cases) {
@@ -285,7 +289,10 @@ TEST(SmartStringSplit, AnyOwnSlotAsSource) {
 // kaSplitWords must leave exactly what kaSplit leaves for the joined text.
 TEST(SmartStringSplitWords, MatchesSplittingTheJoinedText) {
     const std::vector<std::vector<std::string_view>> lists = {
-        {"Cmd"}, {"A", "B"}, {"Ab", "0X1f", "#2A", "Cd"}, {"0x10", "&H20", "##", "0x0x"},
+        {"Cmd"},
+        {"A", "B"},
+        {"Ab", "0X1f", "#2A", "Cd"},
+        {"0x10", "&H20", "##", "0x0x"},
         {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7", "p8", "p9", "pA", "pB", "pC", "pD", "pE", "PF"},
     };
     for (const char delim : {' ', ','}) {
@@ -306,8 +313,9 @@ TEST(SmartStringSplitWords, RefusesListsThatSplittingWouldChange) {
     SmartString s;
     s.kaSplit("keep me", " ");
     const std::vector<std::vector<std::string_view>> refused = {
-        {}, {"a", ""}, {"a b"}, {"a\tb"}, {"a,b"},
-        {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17"},
+        {},      {"a", ""},
+        {"a b"}, {"a\tb"},
+        {"a,b"}, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17"},
     };
     for (const auto& words : refused) EXPECT_FALSE(s.kaSplitWords(words, words.size() == 1 ? ',' : ' '));
     EXPECT_EQ(s.count(), 1);

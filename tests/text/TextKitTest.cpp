@@ -14,7 +14,8 @@ TEST(TextKitHex, DigitsInEitherCaseAndNothingElse) {
     for (std::size_t i = 0; i < digits.size(); ++i)
         EXPECT_EQ(hexDigit(digits[i]), i < 16 ? static_cast<int>(i) : static_cast<int>(i) - 6) << digits[i];
     // The neighbours of each digit range, and bytes above 127.
-    for (const char c : {'/', ':', '@', 'G', '`', 'g', 'x', ' ', '\0', '\xC1', '\xFF'}) EXPECT_EQ(hexDigit(c), -1) << int(c);
+    for (const char c : {'/', ':', '@', 'G', '`', 'g', 'x', ' ', '\0', '\xC1', '\xFF'})
+        EXPECT_EQ(hexDigit(c), -1) << int(c);
     EXPECT_EQ(upperHexDigit(10), 'A');
     EXPECT_EQ(upperHexDigit(0x1F), 'F');  // only the low four bits count
     EXPECT_EQ(lowerHexDigit(0xB), 'b');

@@ -51,4 +51,4 @@ std::wstring classesDefault(const std::wstring& path) {
     return buffer;
 }
 
-} // namespace wren::test
+}  // namespace wren::test

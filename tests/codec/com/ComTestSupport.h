@@ -111,4 +111,4 @@ bool classesKeyExists(const std::wstring& path);
 // The default value of HKEY_CLASSES_ROOT\path ("" when missing).
 std::wstring classesDefault(const std::wstring& path);
 
-} // namespace wren::test
+}  // namespace wren::test

@@ -356,5 +356,5 @@ TEST(WrenServerRegistration, UnregisterRemovesOnlyWhatPointsAtThisDll) {
     EXPECT_EQ(classesDefault(kLettersKey + L"\\InprocServer32"), ours);
 }
 
-} // namespace
-} // namespace wren::test
+}  // namespace
+}  // namespace wren::test

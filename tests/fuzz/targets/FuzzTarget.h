@@ -32,4 +32,4 @@ inline int runTarget(Driver driver, const uint8_t* data, std::size_t size) {
     return 0;
 }
 
-} // namespace kestrel::fuzz
+}  // namespace kestrel::fuzz

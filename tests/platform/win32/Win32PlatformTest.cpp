@@ -198,5 +198,5 @@ TEST(Win32PlatformCommandLine, ArgumentsSurviveWindowsCommandLineParsing) {
     EXPECT_EQ(Win32Platform::quoteArgument("a\\\\\"b"), "\"a\\\\\\\\\\\"b\"");
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel

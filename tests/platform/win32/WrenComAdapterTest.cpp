@@ -2,13 +2,13 @@
 #ifdef KESTREL_WIN32_COM
 // kestrel's view of wren on Windows: the classes come through COM (wren.dll
 // registered by the server test) and behave as the core expects.
-#include <memory>
-#include <string>
+#  include <memory>
+#  include <string>
 
-#include <gtest/gtest.h>
+#  include <gtest/gtest.h>
 
-#include "codec/Wren.h"
-#include "platform/win32/Win32Platform.h"
+#  include "codec/Wren.h"
+#  include "platform/win32/Win32Platform.h"
 
 namespace kestrel {
 namespace {
@@ -81,7 +81,7 @@ TEST(WrenThroughCom, WordsDefineAndUnknownClassesGiveNothing) {
     EXPECT_EQ(platform.createCodecObject(wren::kHandleLettersIid), nullptr);
 }
 
-} // namespace
-} // namespace kestrel
+}  // namespace
+}  // namespace kestrel
 
 #endif

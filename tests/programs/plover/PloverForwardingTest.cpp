@@ -182,4 +182,4 @@ TEST_F(PloverForwardingTest, ExecuteWithoutAWindowEndsWithOne) {
         << text(root_ / "execute.out");
 }
 
-} // namespace
+}  // namespace
