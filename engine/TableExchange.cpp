@@ -21,9 +21,7 @@ bool TableExchange::isCodesetName(const std::string& name) {
 
 bool TableExchange::writeOutput(const std::string& out, const std::string& path, const std::string& content) {
     Control& engine = *shared_.gEngine;
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec) &&
-        !shared_.platform.askYesNo("'" + out + "' exists. Replace it?", "Replace File")) {
+    if (!OutputFile::mayReplace(shared_.platform, path, out)) {
         engine.reportError("'" + out + "' exists and was not replaced (answer Yes or use --yes)");
         return false;
     }

@@ -42,10 +42,10 @@ void OutputFile::write(Platform& platform, const std::string& target, std::strin
     scratch.path.clear();
 }
 
-bool OutputFile::mayReplace(Platform& platform, const std::string& target) {
+bool OutputFile::mayReplace(Platform& platform, const std::string& target, const std::string& shown) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(platform.nativePath(target), ec))) return true;
-    return platform.askYesNo("'" + target + "' exists. Replace it?", "Replace File");
+    return platform.askYesNo("'" + (shown.empty() ? target : shown) + "' exists. Replace it?", "Replace File");
 }
 
 }  // namespace kestrel

@@ -21,8 +21,9 @@ public:
     static void write(Platform& platform, const std::string& target, std::string_view content);
     // True when nothing has the target's name, or when the platform's Yes/No
     // question "'<target>' exists. Replace it?" is answered Yes (batch runs
-    // answer No unless --yes).
-    static bool mayReplace(Platform& platform, const std::string& target);
+    // answer No unless --yes). The question names `shown` when given (the
+    // name the user wrote for a target that was made absolute).
+    static bool mayReplace(Platform& platform, const std::string& target, const std::string& shown = {});
 };
 
 }  // namespace kestrel
